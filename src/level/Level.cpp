@@ -1,0 +1,459 @@
+#include "level/Level.h"
+
+#include "level/LabelNumber.h"
+#include "screens/EndScreen.h"
+#include "screens/HelpBox.h"
+
+namespace kostkolam::level {
+
+namespace {
+
+using flow::ScreenId;
+
+// Every comparison of the game takes each computed side as the exact sum of its terms, rounded
+// once to single precision.
+inline float sum(float a, float b) {
+    return float(double(a) + double(b));
+}
+
+inline float sum(float a, float b, double constant) {
+    return float(double(a) + double(b) + constant);
+}
+
+inline float plus(float a, double constant) {
+    return float(double(a) + constant);
+}
+
+/// How far past an edge of a brick the ball may have come and still hit it, in playfield units.
+constexpr double kBrickBand = 5.0;
+/// The same for the paddle's sides and underside.
+constexpr double kPaddleBand = 2.0;
+/// Points for a brick, and the cost of a lost ball.
+constexpr double kBrickPoints = 10.0;
+constexpr double kLostBallPoints = 30.0;
+/// The paddle moves by this many playfield units per typed "a" or "d".
+constexpr double kPaddleStep = 3.0;
+/// The rows the ball and the paddle are served from.
+constexpr float kServeBallTop = 70.0f;
+constexpr float kServePaddleTop = 130.0f;
+
+constexpr std::uint16_t kKeyLeft = 97;    // "a"
+constexpr std::uint16_t kKeyRight = 100;  // "d"
+
+constexpr const char* kLevelNames[kLevelCount] = {"1. levelu", "2. levelu", "3. levelu"};
+
+/// A bounce: 1 becomes -1 and back. The only value with no negative stays at the far end.
+std::int16_t negated(std::int16_t step) {
+    return step == INT16_MIN ? INT16_MAX : std::int16_t(-step);
+}
+
+}  // namespace
+
+Level::Level(flow::Game& game, ui::Screen& screen, int number)
+    : m_game(game),
+      m_screen(screen),
+      m_module1(game.module1()),
+      m_self(game.handle(flow::levelScreen(number))),
+      m_number(number),
+      m_cmdBod{},
+      m_shpPosuvnik(screen.shape("shpPosuvnik")),
+      m_shpKulicka(screen.shape("shpKulicka")),
+      m_lblZiv(screen.label("lblZiv")),
+      m_lblSko(screen.label("lblSko")),
+      m_lblHra(screen.label("lblHra")),
+      m_lblOdpocet(screen.label("lblOdpocet")),
+      m_tmrHra(screen.timer("tmrHra")),
+      m_tmrMezihra(screen.timer("tmrMezihra")),
+      m_tmrZivot(screen.timer("tmrZivot")),
+      m_mnuNovaHra(screen.menuItem("mnuNovaHra")),
+      m_mnuPausa(screen.menuItem("mnuPausa")),
+      m_mnuKonec(screen.menuItem("mnuKonec")),
+      m_mnuNapoveda(screen.menuItem("mnuNapoveda")) {
+    for (ui::Button& brick : screen.bricks()) {
+        m_cmdBod[std::size_t(brick.ref().index)] = &brick;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Level start
+
+void Level::startUp() {
+    if (m_number == 2) {
+        // Level 2 carries on with the score reached in level 1, copied as text; level 1 is
+        // finished with then.
+        if (const auto* first = dynamic_cast<const Level*>(m_game.logic(ScreenId::frmLevel1))) {
+            m_lblSko.setCaption(first->lblSko().caption());
+        }
+        m_game.unload(ScreenId::frmLevel1);
+    }
+    centre(m_lblHra);
+    centre(m_lblOdpocet);
+    centre(m_shpKulicka);
+    centre(m_shpPosuvnik);
+    m_module1.KrokX = 1;
+    m_module1.KrokY = 1;
+    if (!m_tmrHra.enabled()) {
+        m_lblZiv.setCaption("3");
+        m_lblHra.setCaption("Nová hra");
+        m_lblHra.setVisible(true);
+        m_lblOdpocet.setCaption("3");
+        m_tmrMezihra.start();
+        m_lblOdpocet.setVisible(true);
+    }
+}
+
+void Level::centre(ui::ShownObject& object) {
+    // Both halves are taken separately, the client width read afresh for each object.
+    const double half = double(m_screen.scaleWidth()) / 2;
+    object.setLeft(float(half - double(object.width()) / 2));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Paddle keys
+
+void Level::keyTyped(std::uint16_t code) {
+    if (code == kKeyLeft) {
+        const float left = m_shpPosuvnik.left();
+        m_shpPosuvnik.setLeft(left <= 0 ? 0.0f : plus(left, -kPaddleStep));
+    } else if (code == kKeyRight) {
+        const float width = m_shpPosuvnik.width();
+        const float client = m_screen.scaleWidth();
+        const float left = m_shpPosuvnik.left();
+        if (sum(left, width) < client) {
+            m_shpPosuvnik.setLeft(plus(left, kPaddleStep));
+        } else {
+            m_shpPosuvnik.setLeft(
+                float(double(m_screen.scaleWidth()) - double(m_shpPosuvnik.width())));
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Level menu
+
+void Level::menuChosen(int item) {
+    if (item == m_mnuNovaHra) {
+        m_game.startNewGame();
+    } else if (item == m_mnuPausa) {
+        m_tmrHra.setEnabled(!m_tmrHra.enabled());
+    } else if (item == m_mnuKonec) {
+        m_game.endProgram();
+    } else if (item == m_mnuNapoveda) {
+        m_game.messageBox(m_screen, screens::kHelpBox);
+    }
+}
+
+void Level::timerTicked(int timer) {
+    if (timer == m_tmrHra.index()) {
+        gameTick();
+    } else if (timer == m_tmrMezihra.index()) {
+        countdownTick();
+    } else if (timer == m_tmrZivot.index()) {
+        lostBallTick();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Tests. B is the ball, P the paddle, K a brick; a side that is a sum is rounded once.
+
+bool Level::rightWall() const {
+    return sum(m_shpKulicka.left(), m_shpKulicka.width()) >= m_screen.scaleWidth();
+}
+
+bool Level::leftWall() const {
+    return !(m_shpKulicka.left() > 0);
+}
+
+bool Level::bottomWall() const {
+    return sum(m_shpKulicka.top(), m_shpKulicka.height()) >= m_screen.scaleHeight();
+}
+
+bool Level::topWall() const {
+    return !(m_shpKulicka.top() > 0);
+}
+
+bool Level::paddleTop() const {
+    const ui::Shape& b = m_shpKulicka;
+    const ui::Shape& p = m_shpPosuvnik;
+    return sum(b.top(), b.height()) >= p.top() && sum(b.left(), b.width()) >= p.left() &&
+           sum(p.left(), p.width()) >= b.left();
+}
+
+bool Level::paddleUnderside() const {
+    const ui::Shape& b = m_shpKulicka;
+    const ui::Shape& p = m_shpPosuvnik;
+    return sum(p.top(), p.height()) >= b.top() &&
+           sum(p.top(), p.height(), -kPaddleBand) < b.top() &&
+           sum(b.left(), b.width()) >= p.left() && sum(p.left(), p.width()) >= b.left();
+}
+
+bool Level::paddleLeftSide() const {
+    const ui::Shape& b = m_shpKulicka;
+    const ui::Shape& p = m_shpPosuvnik;
+    return sum(b.left(), b.width()) >= p.left() &&
+           plus(p.left(), kPaddleBand) > sum(b.left(), b.width()) &&
+           sum(b.top(), b.height()) >= p.top() && sum(p.top(), p.height()) >= b.top();
+}
+
+bool Level::paddleRightSide() const {
+    const ui::Shape& b = m_shpKulicka;
+    const ui::Shape& p = m_shpPosuvnik;
+    return sum(p.left(), p.width()) >= b.left() &&
+           sum(p.left(), p.width(), -kPaddleBand) < b.left() &&
+           sum(b.top(), b.height()) >= p.top() && sum(p.top(), p.height()) >= b.top();
+}
+
+bool Level::brickRight(const ui::Button& k) const {
+    const ui::Shape& b = m_shpKulicka;
+    return sum(b.left(), b.width()) >= k.left() &&
+           plus(k.left(), kBrickBand) > sum(b.left(), b.width()) &&
+           sum(b.top(), b.height()) >= k.top() && sum(k.top(), k.height()) >= b.top();
+}
+
+bool Level::brickLeft(const ui::Button& k) const {
+    const ui::Shape& b = m_shpKulicka;
+    return sum(k.left(), k.width()) >= b.left() &&
+           sum(k.left(), k.width(), -kBrickBand) < b.left() &&
+           sum(b.top(), b.height()) >= k.top() && sum(k.top(), k.height()) >= b.top();
+}
+
+bool Level::brickDown(const ui::Button& k) const {
+    const ui::Shape& b = m_shpKulicka;
+    return sum(b.top(), b.height()) >= k.top() &&
+           plus(k.top(), kBrickBand) > sum(b.top(), b.height()) &&
+           sum(b.left(), b.width()) >= k.left() && sum(k.left(), k.width()) >= b.left();
+}
+
+bool Level::brickUp(const ui::Button& k) const {
+    const ui::Shape& b = m_shpKulicka;
+    return sum(k.top(), k.height()) >= b.top() && sum(k.top(), k.height(), -kBrickBand) < b.top() &&
+           sum(b.left(), b.width()) >= k.left() && sum(k.left(), k.width()) >= b.left();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The game tick
+
+void Level::negateKrokX() {
+    m_module1.KrokX = negated(krokX());
+}
+
+void Level::negateKrokY() {
+    m_module1.KrokY = negated(krokY());
+}
+
+void Level::horizontalStep(ui::Button& brick) {
+    if (krokX() == 1) {
+        if (brickRight(brick)) {
+            hit(brick);
+            negateKrokX();
+        } else if (rightWall()) {
+            negateKrokX();
+        }
+    } else {
+        if (brickLeft(brick)) {
+            hit(brick);
+            negateKrokX();
+        } else if (leftWall()) {
+            negateKrokX();
+        }
+    }
+}
+
+void Level::downStep(ui::Button& brick) {
+    if (brickDown(brick)) {
+        hit(brick);
+        negateKrokY();
+    } else if (bottomWall()) {
+        negateKrokY();
+    }
+}
+
+void Level::upStep(ui::Button& brick) {
+    if (brickUp(brick)) {
+        hit(brick);
+        negateKrokY();
+    } else if (topWall()) {
+        negateKrokY();
+    }
+}
+
+void Level::paddleSteps() {
+    // Paddle top; a ball that reached the bottom edge past the paddle is lost.
+    if (paddleTop()) {
+        negateKrokY();
+    } else if (bottomWall()) {
+        lostBallHandOver();
+    }
+    // Paddle underside.
+    if (paddleUnderside()) {
+        negateKrokY();
+    } else if (topWall()) {
+        negateKrokY();
+    }
+}
+
+void Level::gameTick() {
+    if (m_number == 1) {
+        // Level 1 notices a cleared field once, before the loop, a tick after the last hit.
+        if (!levelClearedStep()) {
+            return;
+        }
+        for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
+            ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
+            horizontalStep(brick);
+            if (krokY() == 1) {
+                downStep(brick);
+            } else {
+                upStep(brick);
+            }
+            paddleSteps();
+        }
+    } else {
+        // Levels 2 and 3 test only the bricks at indices where the ball moves down; where it
+        // moves up they also look for a cleared field and test the paddle.
+        for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
+            ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
+            horizontalStep(brick);
+            if (krokY() == 1) {
+                downStep(brick);
+                continue;
+            }
+            upStep(brick);
+            if (!levelClearedStep()) {
+                return;
+            }
+            paddleSteps();
+        }
+    }
+
+    // The paddle's sides, once.
+    if (krokX() == 1) {
+        if (paddleLeftSide()) {
+            negateKrokX();
+        } else if (rightWall()) {
+            negateKrokX();
+        }
+    } else {
+        if (paddleRightSide()) {
+            negateKrokX();
+        } else if (leftWall()) {
+            negateKrokX();
+        }
+    }
+    // The paddle's top and underside, once.
+    if (krokY() == 1) {
+        if (paddleTop()) {
+            negateKrokY();
+        }
+    } else {
+        if (paddleUnderside()) {
+            negateKrokY();
+        } else if (topWall()) {
+            negateKrokY();
+        }
+    }
+    // The move.
+    m_shpKulicka.setLeft(plus(m_shpKulicka.left(), krokX()));
+    m_shpKulicka.setTop(plus(m_shpKulicka.top(), krokY()));
+}
+
+void Level::hit(ui::Button& brick) {
+    addToLabel(m_lblSko, kBrickPoints);
+    brick.setVisible(false);
+    // Far below the playfield, out of reach of every later test.
+    brick.setTop(plus(brick.height(), m_screen.outerWidthTwips()));
+}
+
+bool Level::levelClearedStep() {
+    for (const ui::Button* brick : m_cmdBod) {
+        if (brick->visible()) {
+            return true;
+        }
+    }
+    m_tmrHra.stop();
+    m_game.hide(m_self.id);
+    if (m_number < kLevelCount) {
+        const ScreenId next = flow::levelScreen(m_number + 1);
+        m_game.load(next);
+        m_game.show(next);
+    } else {
+        // There is no level after the third: the cleared field stays on the desktop, frozen,
+        // and the end screen shows how the game went.
+        m_game.show(m_self.id);
+        endGame();
+    }
+    return m_game.isCurrent(m_self);
+}
+
+void Level::lostBallHandOver() {
+    m_shpKulicka.setVisible(false);
+    m_shpPosuvnik.setVisible(false);
+    m_lblOdpocet.setVisible(true);
+    m_lblOdpocet.setCaption("3");
+    m_tmrZivot.start();
+    m_lblHra.setVisible(true);
+    m_tmrHra.stop();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Countdowns
+
+void Level::serve() {
+    m_lblHra.setVisible(false);
+    m_lblOdpocet.setVisible(false);
+    centre(m_shpKulicka);
+    m_shpKulicka.setTop(kServeBallTop);
+    centre(m_shpPosuvnik);
+    m_shpPosuvnik.setTop(kServePaddleTop);
+    m_shpKulicka.setVisible(true);
+    m_shpPosuvnik.setVisible(true);
+    m_module1.KrokX = 1;
+    m_module1.KrokY = 1;
+    m_tmrHra.start();
+}
+
+void Level::countdownTick() {
+    addToLabel(m_lblOdpocet, -1);
+    if (labelNumber(m_lblOdpocet.caption()) != 0) {
+        return;
+    }
+    serve();
+    m_tmrMezihra.stop();
+    if (labelNumber(m_lblZiv.caption()) == 0) {
+        // No lives left: the end screen opens with the texts it has.
+        m_game.load(ScreenId::frmKonec);
+        m_game.show(ScreenId::frmKonec);
+        m_tmrHra.stop();
+        m_tmrMezihra.stop();
+    }
+}
+
+void Level::lostBallTick() {
+    addToLabel(m_lblOdpocet, -1);
+    if (labelNumber(m_lblOdpocet.caption()) != 0) {
+        return;
+    }
+    addToLabel(m_lblZiv, -1);
+    addToLabel(m_lblSko, -kLostBallPoints);
+    serve();
+    m_tmrZivot.stop();
+    if (labelNumber(m_lblZiv.caption()) == 0) {
+        m_tmrHra.stop();
+        endGame();
+    }
+}
+
+void Level::endGame() {
+    m_game.load(ScreenId::frmKonec);
+    m_game.show(ScreenId::frmKonec);
+    if (auto* end = dynamic_cast<screens::EndScreen*>(m_game.logic(ScreenId::frmKonec))) {
+        end->lblLev().setCaption(kLevelNames[m_number - 1]);
+        end->lblSko().setCaption(m_lblSko.caption());
+    }
+}
+
+void Level::addToLabel(ui::Label& label, double amount) {
+    label.setCaption(labelText(labelNumber(label.caption()) + amount));
+}
+
+}  // namespace kostkolam::level

@@ -1,0 +1,96 @@
+#pragma once
+
+// The logic of a level screen: its start, the paddle keys, the game tick with its wall, paddle and
+// brick tests, the two countdowns and the level menu. The three levels run the same logic; where
+// they differ, the level number decides.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "flow/Game.h"
+#include "level/LevelLayouts.h"
+#include "ui/Screen.h"
+
+namespace kostkolam::level {
+
+class Level final : public ui::ScreenLogic {
+  public:
+    /// Resolves every object the logic uses by its layout name, once.
+    Level(flow::Game& game, ui::Screen& screen, int number);
+
+    int number() const { return m_number; }
+    const ui::Label& lblSko() const { return m_lblSko; }
+
+    /// The level start, run when the screen is loaded.
+    void startUp() override;
+    void keyTyped(std::uint16_t code) override;
+    void menuChosen(int item) override;
+    void timerTicked(int timer) override;
+
+    /// One tick of `tmrHra`.
+    void gameTick();
+    /// One tick of `tmrMezihra`, the opening countdown.
+    void countdownTick();
+    /// One tick of `tmrZivot`, the countdown after a lost ball.
+    void lostBallTick();
+
+  private:
+    std::int16_t krokX() const { return *m_module1.KrokX; }
+    std::int16_t krokY() const { return *m_module1.KrokY; }
+    void negateKrokX();
+    void negateKrokY();
+
+    // Edge, paddle and brick tests; each reads its values from the objects when it runs.
+    bool rightWall() const;
+    bool leftWall() const;
+    bool bottomWall() const;
+    bool topWall() const;
+    bool paddleTop() const;
+    bool paddleUnderside() const;
+    bool paddleLeftSide() const;
+    bool paddleRightSide() const;
+    bool brickRight(const ui::Button& brick) const;
+    bool brickLeft(const ui::Button& brick) const;
+    bool brickDown(const ui::Button& brick) const;
+    bool brickUp(const ui::Button& brick) const;
+
+    /// The steps of one brick index; each returns after its own bounce.
+    void horizontalStep(ui::Button& brick);
+    void downStep(ui::Button& brick);
+    void upStep(ui::Button& brick);
+    void paddleSteps();
+    void hit(ui::Button& brick);
+    /// Returns false when this screen has been unloaded meanwhile (level 1's clear loads level 2,
+    /// whose start unloads level 1): the tick must then end at once.
+    bool levelClearedStep();
+    void lostBallHandOver();
+    void serve();
+    void endGame();
+
+    void centre(ui::ShownObject& object);
+    void addToLabel(ui::Label& label, double amount);
+
+    flow::Game& m_game;
+    ui::Screen& m_screen;
+    flow::Module1& m_module1;
+    const flow::ScreenHandle m_self;
+    const int m_number;
+
+    std::array<ui::Button*, kBrickCount> m_cmdBod;
+    ui::Shape& m_shpPosuvnik;
+    ui::Shape& m_shpKulicka;
+    ui::Label& m_lblZiv;
+    ui::Label& m_lblSko;
+    ui::Label& m_lblHra;
+    ui::Label& m_lblOdpocet;
+    ui::Timer& m_tmrHra;
+    ui::Timer& m_tmrMezihra;
+    ui::Timer& m_tmrZivot;
+    const int m_mnuNovaHra;
+    const int m_mnuPausa;
+    const int m_mnuKonec;
+    const int m_mnuNapoveda;
+};
+
+}  // namespace kostkolam::level

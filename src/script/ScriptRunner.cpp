@@ -1,0 +1,449 @@
+#include "script/ScriptRunner.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace kostkolam::script {
+
+namespace {
+
+using flow::ScreenId;
+using ui::ObjectKind;
+using ui::ObjectRef;
+using ui::headless::quoted;
+using Words = std::vector<std::string_view>;
+
+constexpr std::int64_t kLongestAdvanceMs = 86'400'000;
+
+/// A line the runner cannot run; the reason follows "error: line N: ".
+class ScriptError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void fail(std::string_view reason) {
+    throw ScriptError(std::string(reason));
+}
+
+Words splitWords(std::string_view line) {
+    Words words;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t blank = line.find(' ', start);
+        words.push_back(line.substr(start, blank - start));
+        if (blank == std::string_view::npos) {
+            break;
+        }
+        start = blank + 1;
+    }
+    return words;
+}
+
+void expectWords(const Words& words, std::size_t count) {
+    if (words.size() != count) {
+        fail("'" + std::string(words[0]) + "' takes " + std::to_string(count - 1) + " words");
+    }
+}
+
+std::int64_t parseInteger(std::string_view word, std::int64_t low, std::int64_t high) {
+    std::int64_t value = 0;
+    const char* last = word.data() + word.size();
+    const auto [end, ec] = std::from_chars(word.data(), last, value);
+    if (word.empty() || end != last || ec == std::errc::invalid_argument) {
+        fail("not a whole number: '" + std::string(word) + "'");
+    }
+    if (ec == std::errc::result_out_of_range || value < low || value > high) {
+        fail("number out of range " + std::to_string(low) + " to " + std::to_string(high) + ": '" +
+             std::string(word) + "'");
+    }
+    return value;
+}
+
+bool parseFlag(std::string_view word) {
+    if (word != "0" && word != "1") {
+        fail("expected 0 or 1: '" + std::string(word) + "'");
+    }
+    return word == "1";
+}
+
+/// The single-precision value nearest to a decimal number, as the game's own writes store it.
+float parsePosition(std::string_view word) {
+    const char* last = word.data() + word.size();
+    float value = 0;
+    const auto [end, ec] = std::from_chars(word.data(), last, value);
+    if (word.empty() || end != last || ec == std::errc::invalid_argument) {
+        fail("not a number: '" + std::string(word) + "'");
+    }
+    if (ec == std::errc::result_out_of_range) {
+        // Too small for a normal float still has a nearest float; too large has none.
+        double wide = 0;
+        const auto [wideEnd, wideEc] = std::from_chars(word.data(), last, wide);
+        if (wideEc != std::errc() || wideEnd != last ||
+            std::fabs(wide) > double(std::numeric_limits<float>::max())) {
+            fail("number out of the single-precision range: '" + std::string(word) + "'");
+        }
+        value = float(wide);
+    }
+    if (!std::isfinite(value)) {
+        fail("not a finite number: '" + std::string(word) + "'");
+    }
+    return value;
+}
+
+std::string number(float value) {
+    char buffer[32];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, ec == std::errc() ? end : buffer);
+}
+
+std::string_view stateName(flow::LoadState state) {
+    switch (state) {
+        case flow::LoadState::Unloaded:
+            return "unloaded";
+        case flow::LoadState::Hidden:
+            return "hidden";
+        case flow::LoadState::Shown:
+            return "shown";
+    }
+    return "unloaded";
+}
+
+bool isShownObject(ObjectKind kind) {
+    return kind != ObjectKind::Timer && kind != ObjectKind::MenuItem;
+}
+
+std::string objectLine(const ui::Screen& screen, ObjectRef ref) {
+    std::string line = std::string(screen.name()) + "." + ui::objectName(screen, ref);
+    if (ref.kind == ObjectKind::Timer) {
+        const ui::Timer& timer = screen.timers()[std::size_t(ref.index)];
+        return line + " Interval=" + std::to_string(timer.interval()) +
+               " Enabled=" + (timer.enabled() ? "1" : "0");
+    }
+    const ui::ShownObject& object = *screen.shownObject(ref);
+    line += " Left=" + number(object.left()) + " Top=" + number(object.top()) +
+            " Width=" + number(object.width()) + " Height=" + number(object.height()) +
+            " Visible=" + (object.visible() ? "1" : "0");
+    if (ref.kind == ObjectKind::Label) {
+        line += " Caption=" + quoted(screen.labels()[std::size_t(ref.index)].caption());
+    }
+    return line;
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(std::ostream& out)
+    : m_out(out),
+      m_windowSystem([this](const std::string& event) { m_out << event << '\n'; }),
+      m_game(m_windowSystem) {
+    for (ScreenId id : flow::kAllScreens) {
+        m_names[std::size_t(id)] = std::make_unique<ui::Screen>(flow::screenLayout(id), -1);
+    }
+    m_game.start();
+}
+
+int ScriptRunner::run(std::istream& in, std::ostream& err) {
+    std::string line;
+    for (long number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        try {
+            execute(line);
+        } catch (const ScriptError& e) {
+            m_out.flush();
+            err << "error: line " << number << ": " << e.what() << '\n';
+            return 2;
+        }
+    }
+    m_out.flush();
+    return 0;
+}
+
+void ScriptRunner::execute(std::string_view line) {
+    if (line.empty() || line.front() == '#') {
+        return;
+    }
+    const Words words = splitWords(line);
+    const std::string_view command = words[0];
+    if (command == "menu") {
+        menu(words);
+    } else if (command == "click") {
+        click(words);
+    } else if (command == "key") {
+        key(words);
+    } else if (command == "close") {
+        close(words);
+    } else if (command == "advance") {
+        advance(words);
+    } else if (command == "tick") {
+        tick(words);
+    } else if (command == "set") {
+        set(line, words);
+    } else if (command == "get") {
+        get(words);
+    } else if (command == "dump") {
+        dump(words);
+    } else if (command == "screens") {
+        screens(words);
+    } else {
+        fail("unknown command '" + std::string(command) + "'");
+    }
+}
+
+ScreenId ScriptRunner::parseScreen(std::string_view word) const {
+    const auto id = flow::screenByName(word);
+    if (!id) {
+        fail("unknown screen '" + std::string(word) + "'");
+    }
+    return *id;
+}
+
+ObjectRef ScriptRunner::parseObject(ScreenId id, std::string_view word) const {
+    const auto ref = m_names[std::size_t(id)]->find(word);
+    if (!ref) {
+        fail("unknown object '" + std::string(word) + "' on " + std::string(flow::screenName(id)));
+    }
+    return *ref;
+}
+
+ui::Screen& ScriptRunner::loadedScreen(ScreenId id) const {
+    ui::Screen* screen = m_game.screen(id);
+    if (screen == nullptr) {
+        fail(std::string(flow::screenName(id)) + " is not loaded");
+    }
+    return *screen;
+}
+
+void ScriptRunner::menu(const Words& words) {
+    expectWords(words, 3);
+    const ScreenId id = parseScreen(words[1]);
+    const ObjectRef ref = parseObject(id, words[2]);
+    if (ref.kind != ObjectKind::MenuItem) {
+        fail("'" + std::string(words[2]) + "' is not a menu item");
+    }
+    if (m_game.ended()) {
+        return;
+    }
+    m_game.menuChosen(loadedScreen(id), ref.index);
+}
+
+void ScriptRunner::click(const Words& words) {
+    expectWords(words, 3);
+    const ScreenId id = parseScreen(words[1]);
+    const ObjectRef ref = parseObject(id, words[2]);
+    if (m_game.ended()) {
+        return;
+    }
+    ui::Screen& screen = loadedScreen(id);
+    // Only push buttons have a command; a brick only looks pressed.
+    if (ref.kind == ObjectKind::Button) {
+        m_game.buttonClicked(screen, ref.index);
+    }
+}
+
+void ScriptRunner::key(const Words& words) {
+    expectWords(words, 3);
+    const ScreenId id = parseScreen(words[1]);
+    const auto code = std::uint16_t(parseInteger(words[2], 0, 65535));
+    if (m_game.ended()) {
+        return;
+    }
+    m_game.keyTyped(loadedScreen(id), code);
+}
+
+void ScriptRunner::close(const Words& words) {
+    expectWords(words, 2);
+    const ScreenId id = parseScreen(words[1]);
+    if (m_game.ended()) {
+        return;
+    }
+    m_game.closeRequested(loadedScreen(id));
+}
+
+void ScriptRunner::advance(const Words& words) {
+    expectWords(words, 2);
+    const std::int64_t ms = parseInteger(words[1], 0, kLongestAdvanceMs);
+    if (m_game.ended()) {
+        return;
+    }
+    m_windowSystem.advance(ms);
+}
+
+void ScriptRunner::tick(const Words& words) {
+    expectWords(words, 3);
+    const ScreenId id = parseScreen(words[1]);
+    const ObjectRef ref = parseObject(id, words[2]);
+    if (ref.kind != ObjectKind::Timer) {
+        fail("'" + std::string(words[2]) + "' is not a timer");
+    }
+    if (m_game.ended()) {
+        return;
+    }
+    m_game.timerTicked(loadedScreen(id).timers()[std::size_t(ref.index)]);
+}
+
+void ScriptRunner::set(std::string_view line, const Words& words) {
+    if (words.size() >= 2 && words[1] == "Module1") {
+        expectWords(words, 4);
+        const auto value = std::int16_t(parseInteger(words[3], -32768, 32767));
+        if (words[2] == "KrokX") {
+            m_game.module1().KrokX = value;
+        } else if (words[2] == "KrokY") {
+            m_game.module1().KrokY = value;
+        } else {
+            fail("cannot set Module1." + std::string(words[2]));
+        }
+        return;
+    }
+    if (words.size() < 4) {
+        fail("'set' takes a screen, an object, a property and a value");
+    }
+    const ScreenId id = parseScreen(words[1]);
+    const ObjectRef ref = parseObject(id, words[2]);
+    const std::string_view property = words[3];
+    if (property == "Caption") {
+        if (ref.kind != ObjectKind::Label) {
+            fail("only labels have a settable Caption");
+        }
+        // Everything after the one blank that follows "Caption", blanks included.
+        const std::size_t prefix = std::size_t(words[3].data() + words[3].size() - line.data());
+        const std::string_view text = line.size() > prefix ? line.substr(prefix + 1) : "";
+        loadedScreen(id).labels()[std::size_t(ref.index)].setCaption(std::string(text));
+        return;
+    }
+    expectWords(words, 5);
+    const std::string_view value = words[4];
+    if (property == "Enabled") {
+        if (ref.kind != ObjectKind::Timer) {
+            fail("only timers have Enabled");
+        }
+        const bool enabled = parseFlag(value);
+        loadedScreen(id).timers()[std::size_t(ref.index)].setEnabled(enabled);
+        return;
+    }
+    if (!isShownObject(ref.kind)) {
+        fail("cannot set " + std::string(property) + " of '" + std::string(words[2]) + "'");
+    }
+    if (property == "Left" || property == "Top") {
+        const float position = parsePosition(value);
+        ui::ShownObject& object = *loadedScreen(id).shownObject(ref);
+        property == "Left" ? object.setLeft(position) : object.setTop(position);
+    } else if (property == "Visible") {
+        const bool visible = parseFlag(value);
+        loadedScreen(id).shownObject(ref)->setVisible(visible);
+    } else {
+        fail("unknown or read-only property '" + std::string(property) + "'");
+    }
+}
+
+void ScriptRunner::get(const Words& words) {
+    if (words.size() >= 2 && words[1] == "Module1") {
+        expectWords(words, 3);
+        const flow::Module1& module1 = m_game.module1();
+        std::string value;
+        if (words[2] == "KrokX") {
+            value = module1.KrokX ? std::to_string(*module1.KrokX) : "";
+        } else if (words[2] == "KrokY") {
+            value = module1.KrokY ? std::to_string(*module1.KrokY) : "";
+        } else if (words[2] == "Index") {
+            value = std::to_string(module1.Index);
+        } else {
+            fail("unknown variable Module1." + std::string(words[2]));
+        }
+        m_out << "Module1." << words[2] << '=' << value << '\n';
+        return;
+    }
+    expectWords(words, 4);
+    const ScreenId id = parseScreen(words[1]);
+    const std::string_view property = words[3];
+    const std::string prefix =
+        std::string(words[1]) + "." + std::string(words[2]) + "." + std::string(property) + "=";
+
+    if (words[2] == words[1]) {
+        if (property != "ScaleWidth" && property != "ScaleHeight" && property != "Width") {
+            fail("unknown screen property '" + std::string(property) + "'");
+        }
+        const ui::Screen& screen = loadedScreen(id);
+        const float value = property == "ScaleWidth"    ? screen.scaleWidth()
+                            : property == "ScaleHeight" ? screen.scaleHeight()
+                                                        : screen.outerWidthTwips();
+        m_out << prefix << number(value) << '\n';
+        return;
+    }
+
+    const ObjectRef ref = parseObject(id, words[2]);
+    std::string value;
+    if (ref.kind == ObjectKind::Timer) {
+        if (property != "Interval" && property != "Enabled") {
+            fail("timers have only Interval and Enabled");
+        }
+        const ui::Timer& timer = loadedScreen(id).timers()[std::size_t(ref.index)];
+        value = property == "Interval" ? std::to_string(timer.interval())
+                                       : (timer.enabled() ? "1" : "0");
+    } else if (ref.kind == ObjectKind::MenuItem) {
+        fail("menu items have no readable properties");
+    } else {
+        const ui::Screen& screen = loadedScreen(id);
+        const ui::ShownObject& object = *screen.shownObject(ref);
+        if (property == "Left") {
+            value = number(object.left());
+        } else if (property == "Top") {
+            value = number(object.top());
+        } else if (property == "Width") {
+            value = number(object.width());
+        } else if (property == "Height") {
+            value = number(object.height());
+        } else if (property == "Visible") {
+            value = object.visible() ? "1" : "0";
+        } else if (property == "Caption" && ref.kind == ObjectKind::Label) {
+            value = quoted(screen.labels()[std::size_t(ref.index)].caption());
+        } else {
+            fail("unknown property '" + std::string(property) + "'");
+        }
+    }
+    m_out << prefix << value << '\n';
+}
+
+void ScriptRunner::dump(const Words& words) {
+    expectWords(words, 2);
+    const ScreenId id = parseScreen(words[1]);
+    const ui::Screen* screen = m_game.screen(id);
+    if (screen == nullptr) {
+        m_out << words[1] << " unloaded\n";
+        return;
+    }
+    m_out << screen->name() << " Caption=" << quoted(screen->caption())
+          << " ScaleWidth=" << number(screen->scaleWidth())
+          << " ScaleHeight=" << number(screen->scaleHeight())
+          << " Width=" << number(screen->outerWidthTwips())
+          << " Visible=" << (screen->visible() ? 1 : 0) << '\n';
+    for (const ui::Button& brick : screen->bricks()) {
+        m_out << objectLine(*screen, brick.ref()) << '\n';
+    }
+    for (const ui::Shape& shape : screen->shapes()) {
+        m_out << objectLine(*screen, shape.ref()) << '\n';
+    }
+    for (const ui::Label& label : screen->labels()) {
+        m_out << objectLine(*screen, label.ref()) << '\n';
+    }
+    for (const ui::Button& button : screen->buttons()) {
+        m_out << objectLine(*screen, button.ref()) << '\n';
+    }
+    for (const ui::Timer& timer : screen->timers()) {
+        m_out << objectLine(*screen, {ObjectKind::Timer, timer.index()}) << '\n';
+    }
+}
+
+void ScriptRunner::screens(const Words& words) {
+    expectWords(words, 1);
+    for (ScreenId id : flow::kAllScreens) {
+        m_out << (id == ScreenId::frmCihlolam ? "" : " ") << flow::screenName(id) << '='
+              << stateName(m_game.state(id));
+    }
+    const auto active = m_game.activeScreen();
+    m_out << " active=" << (active ? flow::screenName(*active) : std::string_view("none")) << '\n';
+}
+
+}  // namespace kostkolam::script

@@ -1,0 +1,59 @@
+#pragma once
+
+// Plays a scenario against the headless game: one command per line, answers and events printed
+// as they happen. The format is fixed, since other people's scenarios are compared byte for byte
+// with what this prints.
+
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "flow/Game.h"
+#include "ui/headless/HeadlessWindowSystem.h"
+
+namespace kostkolam::script {
+
+class ScriptRunner {
+  public:
+    /// The game has started: the title screen is loaded and shown, the clock stands at 0 ms.
+    explicit ScriptRunner(std::ostream& out);
+
+    /// Runs every line of `in`; returns the exit status (0, or 2 after an error line on `err`).
+    int run(std::istream& in, std::ostream& err);
+
+    /// Runs one line; throws ScriptError on a bad one.
+    void execute(std::string_view line);
+
+    flow::Game& game() { return m_game; }
+    ui::headless::HeadlessWindowSystem& windowSystem() { return m_windowSystem; }
+
+  private:
+    flow::ScreenId parseScreen(std::string_view word) const;
+    ui::ObjectRef parseObject(flow::ScreenId id, std::string_view word) const;
+    /// The live screen for a command that needs it loaded.
+    ui::Screen& loadedScreen(flow::ScreenId id) const;
+
+    void menu(const std::vector<std::string_view>& words);
+    void click(const std::vector<std::string_view>& words);
+    void key(const std::vector<std::string_view>& words);
+    void close(const std::vector<std::string_view>& words);
+    void advance(const std::vector<std::string_view>& words);
+    void tick(const std::vector<std::string_view>& words);
+    void set(std::string_view line, const std::vector<std::string_view>& words);
+    void get(const std::vector<std::string_view>& words);
+    void dump(const std::vector<std::string_view>& words);
+    void screens(const std::vector<std::string_view>& words);
+
+    std::ostream& m_out;
+    ui::headless::HeadlessWindowSystem m_windowSystem;
+    flow::Game m_game;
+    /// Each screen built once from its layout, only to know the names on it after it is gone.
+    std::array<std::unique_ptr<ui::Screen>, flow::kScreenCount> m_names;
+};
+
+}  // namespace kostkolam::script

@@ -1,0 +1,290 @@
+#include "ui/Screen.h"
+
+#include <charconv>
+#include <stdexcept>
+
+#include "ui/Units.h"
+#include "ui/WindowSystem.h"
+
+namespace kostkolam::ui {
+
+namespace {
+
+Geometry convert(const Rectangle& r, UnitSize twips) {
+    return {twipsToUnits(r.left, twips.x), twipsToUnits(r.top, twips.y),
+            twipsToUnits(r.width, twips.x), twipsToUnits(r.height, twips.y)};
+}
+
+/// Splits "cmdBod(7)" into "cmdBod" and 7; a plain name gives index -1.
+std::pair<std::string_view, int> splitArrayName(std::string_view name) {
+    if (name.size() < 4 || name.back() != ')') {
+        return {name, -1};
+    }
+    const auto open = name.find('(');
+    if (open == std::string_view::npos || open == 0) {
+        return {name, -1};
+    }
+    const std::string_view digits = name.substr(open + 1, name.size() - open - 2);
+    int index = -1;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
+    if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
+        (digits.size() > 1 && digits.front() == '0') || index < 0) {
+        return {name, -2};
+    }
+    return {name.substr(0, open), index};
+}
+
+}  // namespace
+
+void ShownObject::setLeft(float left) {
+    const Geometry before = m_geometry;
+    m_geometry.left = left;
+    changed(before, m_visible);
+}
+
+void ShownObject::setTop(float top) {
+    const Geometry before = m_geometry;
+    m_geometry.top = top;
+    changed(before, m_visible);
+}
+
+void ShownObject::setVisible(bool visible) {
+    const bool was = m_visible;
+    m_visible = visible;
+    changed(m_geometry, was);
+}
+
+void ShownObject::changed(const Geometry& before, bool wasVisible) {
+    if (ScreenView* view = m_screen->view()) {
+        view->objectChanged(m_ref, before, wasVisible);
+    }
+}
+
+Label::Label(Screen& screen, int index, const LabelLayout& layout, Geometry geometry)
+    : ShownObject(screen, {ObjectKind::Label, index}, geometry, layout.visible),
+      m_layout(&layout),
+      m_caption(layout.caption) {}
+
+void Label::setCaption(std::string caption) {
+    m_caption = std::move(caption);
+    if (ScreenView* view = m_screen->view()) {
+        view->captionChanged(m_ref.index);
+    }
+    if (ScreenLogic* logic = m_screen->logic()) {
+        logic->captionChanged(m_ref.index);
+    }
+}
+
+void Timer::start() {
+    if (m_enabled || !m_screen->alive()) {
+        return;
+    }
+    m_enabled = true;
+    if (TimerService* service = m_screen->timerService()) {
+        service->start(*this);
+    }
+}
+
+void Timer::stop() {
+    if (!m_enabled) {
+        return;
+    }
+    m_enabled = false;
+    if (TimerService* service = m_screen->timerService()) {
+        service->stop(*this);
+    }
+}
+
+Screen::Screen(const ScreenLayout& layout, int tag) : m_layout(&layout), m_tag(tag) {
+    const UnitSize twips = twipsPerUnit(layout.window.scaleMode);
+    m_twipsPerUnitX = twips.x;
+    m_twipsPerUnitY = twips.y;
+    m_scaleWidth = twipsToUnits(layout.window.clientWidthTwips, twips.x);
+    m_scaleHeight = twipsToUnits(layout.window.clientHeightTwips, twips.y);
+
+    m_bricks.reserve(layout.bricks.size());
+    for (const ButtonLayout& b : layout.bricks) {
+        m_bricks.emplace_back(*this, ObjectRef{ObjectKind::Brick, b.arrayIndex}, b,
+                              convert(b.rect, twips));
+    }
+    m_shapes.reserve(layout.shapes.size());
+    for (const ShapeLayout& s : layout.shapes) {
+        m_shapes.emplace_back(*this, int(m_shapes.size()), s, convert(s.rect, twips));
+    }
+    m_labels.reserve(layout.labels.size());
+    for (const LabelLayout& l : layout.labels) {
+        m_labels.emplace_back(*this, int(m_labels.size()), l, convert(l.rect, twips));
+    }
+    m_buttons.reserve(layout.buttons.size());
+    for (const ButtonLayout& b : layout.buttons) {
+        m_buttons.emplace_back(*this, ObjectRef{ObjectKind::Button, int(m_buttons.size())}, b,
+                               convert(b.rect, twips));
+    }
+    m_timers.reserve(layout.timers.size());
+    for (const TimerLayout& t : layout.timers) {
+        m_timers.emplace_back(*this, int(m_timers.size()), t);
+    }
+}
+
+Screen::~Screen() {
+    kill();
+}
+
+float Screen::outerWidthTwips() const {
+    return m_view ? m_view->outerWidthTwips() : float(m_layout->window.clientWidthTwips);
+}
+
+void Screen::setView(std::unique_ptr<ScreenView> view) {
+    m_view = std::move(view);
+}
+
+void Screen::show() {
+    m_visible = true;
+    if (m_view) {
+        m_view->setVisible(true);
+    }
+}
+
+void Screen::hide() {
+    m_visible = false;
+    if (m_view) {
+        m_view->setVisible(false);
+    }
+}
+
+void Screen::kill() {
+    if (!m_alive) {
+        return;
+    }
+    for (Timer& t : m_timers) {
+        t.stop();
+    }
+    m_alive = false;
+    m_visible = false;
+    if (m_view) {
+        m_view->unloaded();
+    }
+}
+
+std::optional<ObjectRef> Screen::find(std::string_view name) const {
+    const auto [base, index] = splitArrayName(name);
+    if (index == -2) {
+        return std::nullopt;
+    }
+    if (index >= 0) {
+        for (const Button& b : m_bricks) {
+            if (b.layout().name == base && b.layout().arrayIndex == index) {
+                return b.ref();
+            }
+        }
+        return std::nullopt;
+    }
+    for (const Shape& s : m_shapes) {
+        if (s.layout().name == name) {
+            return s.ref();
+        }
+    }
+    for (const Label& l : m_labels) {
+        if (l.layout().name == name) {
+            return l.ref();
+        }
+    }
+    for (const Button& b : m_buttons) {
+        if (b.layout().name == name) {
+            return b.ref();
+        }
+    }
+    for (const Timer& t : m_timers) {
+        if (t.layout().name == name) {
+            return ObjectRef{ObjectKind::Timer, t.index()};
+        }
+    }
+    const auto menu = m_layout->window.menu;
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        if (menu[i].name == name) {
+            return ObjectRef{ObjectKind::MenuItem, int(i)};
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+template <typename T>
+T& expect(std::vector<T>& group, const std::optional<ObjectRef>& ref, ObjectKind kind,
+          std::string_view name) {
+    if (!ref || ref->kind != kind) {
+        throw std::logic_error("layout has no object " + std::string(name));
+    }
+    return group[std::size_t(ref->index)];
+}
+
+}  // namespace
+
+Label& Screen::label(std::string_view name) {
+    return expect(m_labels, find(name), ObjectKind::Label, name);
+}
+
+Shape& Screen::shape(std::string_view name) {
+    return expect(m_shapes, find(name), ObjectKind::Shape, name);
+}
+
+Timer& Screen::timer(std::string_view name) {
+    return expect(m_timers, find(name), ObjectKind::Timer, name);
+}
+
+Button& Screen::button(std::string_view name) {
+    return expect(m_buttons, find(name), ObjectKind::Button, name);
+}
+
+int Screen::menuItem(std::string_view name) const {
+    const auto ref = find(name);
+    if (!ref || ref->kind != ObjectKind::MenuItem) {
+        throw std::logic_error("layout has no menu item " + std::string(name));
+    }
+    return ref->index;
+}
+
+const ShownObject* Screen::shownObject(ObjectRef ref) const {
+    return const_cast<Screen*>(this)->shownObject(ref);
+}
+
+ShownObject* Screen::shownObject(ObjectRef ref) {
+    const auto i = std::size_t(ref.index);
+    switch (ref.kind) {
+        case ObjectKind::Brick:
+            return &m_bricks[i];
+        case ObjectKind::Shape:
+            return &m_shapes[i];
+        case ObjectKind::Label:
+            return &m_labels[i];
+        case ObjectKind::Button:
+            return &m_buttons[i];
+        case ObjectKind::Timer:
+        case ObjectKind::MenuItem:
+            break;
+    }
+    return nullptr;
+}
+
+std::string objectName(const Screen& screen, ObjectRef ref) {
+    const auto i = std::size_t(ref.index);
+    switch (ref.kind) {
+        case ObjectKind::Brick:
+            return std::string(screen.bricks()[i].layout().name) + "(" + std::to_string(ref.index) +
+                   ")";
+        case ObjectKind::Shape:
+            return std::string(screen.shapes()[i].layout().name);
+        case ObjectKind::Label:
+            return std::string(screen.labels()[i].layout().name);
+        case ObjectKind::Button:
+            return std::string(screen.buttons()[i].layout().name);
+        case ObjectKind::Timer:
+            return std::string(screen.timers()[i].layout().name);
+        case ObjectKind::MenuItem:
+            return std::string(screen.menu()[i].name);
+    }
+    return {};
+}
+
+}  // namespace kostkolam::ui

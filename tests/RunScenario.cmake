@@ -1,0 +1,29 @@
+# Runs one scenario through kostkolam-script and compares what it prints, byte for byte, with the
+# expected output beside it. A scenario with the line "# expect-exit: N" must end with status N.
+#   cmake -DRUNNER=... -DSCENARIO=path/NAME.txt -P RunScenario.cmake
+
+string(REGEX REPLACE "\\.txt$" ".expected" expected_file "${SCENARIO}")
+file(READ "${SCENARIO}" script)
+set(expected_exit 0)
+if(script MATCHES "(^|\n)# expect-exit: ([0-9]+)")
+    set(expected_exit "${CMAKE_MATCH_2}")
+endif()
+
+execute_process(
+    COMMAND "${RUNNER}"
+    INPUT_FILE "${SCENARIO}"
+    OUTPUT_VARIABLE actual
+    ERROR_VARIABLE errors
+    RESULT_VARIABLE status)
+file(READ "${expected_file}" expected)
+
+if(NOT status STREQUAL expected_exit)
+    message(FATAL_ERROR "exit status ${status}, expected ${expected_exit}\n${errors}")
+endif()
+if(NOT actual STREQUAL expected)
+    string(RANDOM LENGTH 8 tag)
+    set(actual_file "${CMAKE_CURRENT_BINARY_DIR}/scenario-${tag}.actual")
+    file(WRITE "${actual_file}" "${actual}")
+    execute_process(COMMAND diff -u "${expected_file}" "${actual_file}" OUTPUT_VARIABLE difference)
+    message(FATAL_ERROR "output differs from ${expected_file}:\n${difference}${errors}")
+endif()

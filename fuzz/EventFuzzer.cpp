@@ -106,6 +106,17 @@ std::string nextCommand(Dice& dice, const flow::Game& game) {
     const ScreenId id = shown[dice.below(shown.size())];
     const ui::Screen& screen = *game.screen(id);
     const std::string name(flow::screenName(id));
+    std::vector<int> standing;
+    for (const ui::Button& b : screen.bricks()) {
+        if (b.visible()) {
+            standing.push_back(b.ref().index);
+        }
+    }
+    // Later levels are rarer; clear their fields faster so that they get played too.
+    if (flow::levelNumber(id) >= 2 && !standing.empty() && dice.chance(25)) {
+        const int brick = standing[dice.below(standing.size())];
+        return "set " + name + " cmdBod(" + std::to_string(brick) + ") Visible 0";
+    }
     const auto roll = dice.below(1000);
 
     if (roll < 300) {
@@ -142,12 +153,6 @@ std::string nextCommand(Dice& dice, const flow::Game& game) {
             return "click " + name + " " + ui::objectName(screen, ref);
         }
         return "advance 1";
-    }
-    std::vector<int> standing;
-    for (const ui::Button& b : screen.bricks()) {
-        if (b.visible()) {
-            standing.push_back(b.ref().index);
-        }
     }
     if (roll < 998 && !standing.empty()) {
         // Not a player's move: knocking a brick out directly lets random play reach the later

@@ -1,0 +1,16 @@
+// Kostkolam on the desktop: the title screen opens, and the game runs on window events until it
+// ends itself.
+
+#include <QApplication>
+
+#include "flow/Game.h"
+#include "ui/qt/QtWindowSystem.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kostkolam"));
+    kostkolam::ui::qt::QtWindowSystem windowSystem;
+    kostkolam::flow::Game game(windowSystem);
+    game.start();
+    return QApplication::exec();
+}

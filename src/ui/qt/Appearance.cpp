@@ -1,0 +1,81 @@
+#include "ui/qt/Appearance.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/Units.h"
+
+namespace kostkolam::ui::qt {
+
+namespace {
+
+/// Points to logical pixels: the layouts were drawn at 96 dots per inch.
+constexpr double kPixelsPerPoint = 96.0 / 72.0;
+
+/// The smallest size worth trying when shrinking the window default font.
+constexpr int kSmallestFontPx = 6;
+
+int roundToPixel(double value) {
+    return int(std::floor(value + 0.5));
+}
+
+}  // namespace
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QColor toQColor(Colour colour, const QPalette& palette) {
+    if (isSystemColour(colour)) {
+        // The only system colour the layouts use is the tooltip background; any other falls back
+        // to the window colour rather than to some arbitrary RGB value.
+        return palette.color(colour == kTooltipBackground ? QPalette::ToolTipBase
+                                                          : QPalette::Window);
+    }
+    return QColor(red(colour), green(colour), blue(colour));
+}
+
+QRect pixelRect(const Geometry& geometry, const Screen& screen) {
+    const double pxPerUnitX = double(screen.twipsPerUnitX()) / kTwipsPerPixel;
+    const double pxPerUnitY = double(screen.twipsPerUnitY()) / kTwipsPerPixel;
+    const int left = roundToPixel(double(geometry.left) * pxPerUnitX);
+    const int top = roundToPixel(double(geometry.top) * pxPerUnitY);
+    const int right = roundToPixel((double(geometry.left) + double(geometry.width)) * pxPerUnitX);
+    const int bottom = roundToPixel((double(geometry.top) + double(geometry.height)) * pxPerUnitY);
+    return {left, top, right - left, bottom - top};
+}
+
+QFont storedFont(const FontSpec& stored) {
+    QFont font;
+    // Every stored font asks for "MS Sans Serif", which Linux desktops lack; these faces carry the
+    // Czech letters (ě, ř, ů) the game's texts need. DejaVu Sans runs wider than the face the
+    // labels were measured for, so its semi-condensed cut is asked for: with it "Skončil jsi v:"
+    // stays on one line of the end screen and "Nová hra" fits the level's banner.
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setStretch(QFont::SemiCondensed);
+    font.setPixelSize(std::max(1, roundToPixel(double(stored.sizePt) * kPixelsPerPoint)));
+    font.setWeight(QFont::Weight(stored.weight));
+    font.setItalic(stored.italic);
+    font.setUnderline(stored.underline);
+    font.setStrikeOut(stored.strikeout);
+    return font;
+}
+
+QFont windowDefaultFont(const QFont& desktopFont) {
+    QFont font = desktopFont;
+    const int desktopPx = QFontInfo(desktopFont).pixelSize();
+    for (int px = std::min(desktopPx, kStatusLabelHeightPx); px > kSmallestFontPx; --px) {
+        font.setPixelSize(px);
+        if (QFontMetrics(font).height() <= kStatusLabelHeightPx) {
+            return font;
+        }
+    }
+    font.setPixelSize(kSmallestFontPx);
+    return font;
+}
+
+}  // namespace kostkolam::ui::qt

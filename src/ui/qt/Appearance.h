@@ -1,0 +1,39 @@
+#pragma once
+
+// How the game's stored colours, fonts and positions become what Qt draws with.
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QRect>
+#include <QString>
+#include <string_view>
+
+#include "ui/Layout.h"
+#include "ui/Screen.h"
+
+namespace kostkolam::ui::qt {
+
+/// A status label is 195 twips high; the window default font must fit one line into it.
+inline constexpr int kStatusLabelHeightPx = 195 / 15;
+
+/// A text of the layouts or the rules, all of which are UTF-8.
+QString toQString(std::string_view text);
+
+/// A stored colour; the desktop's palette stands in for the system colours.
+QColor toQColor(Colour colour, const QPalette& palette);
+
+/// An object's rectangle in the client area's logical pixels (units times the screen's twips per
+/// unit, over 15). Every edge is rounded on its own, so objects that meet in the layout meet on the
+/// screen too.
+QRect pixelRect(const Geometry& geometry, const Screen& screen);
+
+/// A stored font. "MS Sans Serif" becomes a sans-serif face with the Czech letters; the size is the
+/// stored point size at 96 dots per inch, the scale every window of the game is laid out in.
+QFont storedFont(const FontSpec& stored);
+
+/// The window default font: the desktop's user-interface font, made small enough that one line of
+/// it fits into a status label.
+QFont windowDefaultFont(const QFont& desktopFont);
+
+}  // namespace kostkolam::ui::qt

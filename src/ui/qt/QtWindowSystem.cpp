@@ -1,0 +1,104 @@
+#include "ui/qt/QtWindowSystem.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QThread>
+#include <QTimer>
+
+#include "ui/Units.h"
+#include "ui/qt/Appearance.h"
+#include "ui/qt/ScreenWindow.h"
+
+namespace kostkolam::ui::qt {
+
+/// A screen's view and timer service: forwards the model's changes to the screen's window, and
+/// hands the window back to the window system when the screen is destroyed.
+class QtWindowSystem::View final : public ScreenView, public TimerService {
+  public:
+    View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window)
+        : m_system(system), m_window(std::move(window)) {}
+    ~View() override { m_system.retire(m_window.release()); }
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    ScreenWindow* window() const { return m_window.get(); }
+
+    void setVisible(bool visible) override {
+        if (visible) {
+            m_window->showInFront();
+        } else {
+            m_window->hide();
+        }
+    }
+    void objectChanged(ObjectRef ref, const Geometry& before, bool wasVisible) override {
+        m_window->objectChanged(ref, before, wasVisible);
+    }
+    void captionChanged(int label) override { m_window->captionChanged(label); }
+    float outerWidthTwips() const override {
+        return float(m_window->frameGeometry().width() * kTwipsPerPixel);
+    }
+    void unloaded() override { m_window->detach(); }
+
+    void start(Timer& timer) override { m_window->startScreenTimer(timer.index()); }
+    void stop(Timer& timer) override { m_window->stopScreenTimer(timer.index()); }
+
+  private:
+    QtWindowSystem& m_system;
+    std::unique_ptr<ScreenWindow> m_window;
+};
+
+QtWindowSystem::QtWindowSystem() : m_defaultFont(windowDefaultFont(QApplication::font())) {
+    // The game ends the program itself, also when its last window merely closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+QtWindowSystem::~QtWindowSystem() = default;
+
+void QtWindowSystem::attach(Screen& screen) {
+    auto window = std::make_unique<ScreenWindow>(screen, *m_sink, m_pictures, m_defaultFont);
+    auto view = std::make_unique<View>(*this, std::move(window));
+    screen.setTimerService(view.get());
+    screen.setView(std::move(view));
+}
+
+ScreenWindow* QtWindowSystem::windowOf(const Screen& screen) {
+    const auto* view = dynamic_cast<const View*>(screen.view());
+    return view ? view->window() : nullptr;
+}
+
+void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
+    QMessageBox dialog(QMessageBox::Information, toQString(box.title), toQString(box.text),
+                       QMessageBox::Ok, windowOf(owner));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    if (m_messageBoxHook) {
+        // Runs inside the box's own event loop, so the box is on the desktop by then.
+        QTimer::singleShot(0, &dialog, [this, &dialog] { m_messageBoxHook(dialog); });
+    }
+    dialog.exec();
+}
+
+void QtWindowSystem::quit() {
+    m_quitRequested = true;
+    // Without a running event loop there is nothing to leave; asking anyway would make the next
+    // loop (a later message box's) return at once.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
+}
+
+void QtWindowSystem::retire(ScreenWindow* window) {
+    window->detach();
+    m_retired.emplace_back(window);
+    if (!m_deletionQueued) {
+        m_deletionQueued = true;
+        QMetaObject::invokeMethod(
+            &m_queue, [this] { deleteRetired(); }, Qt::QueuedConnection);
+    }
+}
+
+void QtWindowSystem::deleteRetired() {
+    m_deletionQueued = false;
+    m_retired.clear();
+}
+
+}  // namespace kostkolam::ui::qt

@@ -1,0 +1,65 @@
+#pragma once
+
+// The game's window system on the desktop: one Qt window per loaded screen, QTimers for its
+// timers, and a QMessageBox for the help.
+
+#include <QFont>
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ui/WindowSystem.h"
+#include "ui/qt/PictureCache.h"
+
+class QMessageBox;
+class QWidget;
+
+namespace kostkolam::ui::qt {
+
+class ScreenWindow;
+
+/// Needs a QApplication that outlives it, and must itself outlive the game that uses it.
+class QtWindowSystem final : public WindowSystem {
+  public:
+    /// Called with each message box right after it has been shown, before it is answered.
+    using MessageBoxHook = std::function<void(QMessageBox&)>;
+
+    QtWindowSystem();
+    ~QtWindowSystem() override;
+    QtWindowSystem(const QtWindowSystem&) = delete;
+    QtWindowSystem& operator=(const QtWindowSystem&) = delete;
+
+    void setEventSink(EventSink& sink) override { m_sink = &sink; }
+    void attach(Screen& screen) override;
+    void messageBox(Screen& owner, const MessageBox& box) override;
+    void quit() override;
+
+    /// Lets a test read and answer the message boxes instead of a player.
+    void setMessageBoxHook(MessageBoxHook hook) { m_messageBoxHook = std::move(hook); }
+    /// The game has ended the program.
+    bool quitRequested() const { return m_quitRequested; }
+    /// The window showing the screen, or nullptr when the screen has no window of this system.
+    static ScreenWindow* windowOf(const Screen& screen);
+
+  private:
+    class View;
+
+    /// Takes over the detached window of a destroyed screen and deletes it once control is back
+    /// in the event loop: the destruction may have been set off by the window's own menu or
+    /// button, whose code still runs on the stack below.
+    void retire(ScreenWindow* window);
+    void deleteRetired();
+
+    EventSink* m_sink = nullptr;
+    PictureCache m_pictures;
+    QFont m_defaultFont;
+    std::vector<std::unique_ptr<ScreenWindow>> m_retired;
+    /// Receives the queued deletions; pending ones die with it.
+    QObject m_queue;
+    bool m_deletionQueued = false;
+    MessageBoxHook m_messageBoxHook;
+    bool m_quitRequested = false;
+};
+
+}  // namespace kostkolam::ui::qt

@@ -1,0 +1,69 @@
+#include "QtGame.h"
+
+#include <QAction>
+#include <QPixmap>
+#include <QTest>
+
+#include "ui/qt/ClientArea.h"
+
+namespace kostkolam::test {
+
+ScreenWindow* QtGame::window(ScreenId id) const {
+    const ui::Screen* loaded = game.screen(id);
+    return loaded ? ui::qt::QtWindowSystem::windowOf(*loaded) : nullptr;
+}
+
+ui::Screen& QtGame::screen(ScreenId id) const {
+    ui::Screen* loaded = game.screen(id);
+    if (!loaded) {
+        throw std::logic_error("screen not loaded");
+    }
+    return *loaded;
+}
+
+void QtGame::openLevel1() {
+    game.start();
+    ScreenWindow* title = window(ScreenId::frmCihlolam);
+    ASSERT_NE(title, nullptr);
+    auto* newGame = title->findChild<QAction*>(QStringLiteral("mnuNovahra"));
+    ASSERT_NE(newGame, nullptr);
+    newGame->trigger();
+    ASSERT_EQ(game.state(ScreenId::frmLevel1), LoadState::Shown);
+}
+
+void QtGame::openEndScreen() {
+    openLevel1();
+    game.load(ScreenId::frmKonec);
+    game.show(ScreenId::frmKonec);
+    ASSERT_EQ(game.state(ScreenId::frmKonec), LoadState::Shown);
+}
+
+QImage grabClient(const ScreenWindow& window) {
+    QImage image = window.clientArea()->grab().toImage();
+    // On a scaled desktop the grab has more device pixels; the tests look in logical ones.
+    if (image.devicePixelRatio() != 1.0) {
+        image = image.scaled(window.clientArea()->size(), Qt::IgnoreAspectRatio,
+                             Qt::FastTransformation);
+    }
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
+QRect twipsToPixels(int left, int top, int width, int height) {
+    return {left / 15, top / 15, width / 15, height / 15};
+}
+
+::testing::AssertionResult sameColour(const QColor& actual, const QColor& expected, int tolerance) {
+    if (std::abs(actual.red() - expected.red()) <= tolerance &&
+        std::abs(actual.green() - expected.green()) <= tolerance &&
+        std::abs(actual.blue() - expected.blue()) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "colour " << actual.name().toStdString()
+                                         << ", expected " << expected.name().toStdString();
+}
+
+QColor layoutColour(std::uint32_t colour) {
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+}  // namespace kostkolam::test

@@ -4,11 +4,13 @@
 #include <QApplication>
 
 #include "flow/Game.h"
+#include "ui/qt/Desktop.h"
 #include "ui/qt/QtWindowSystem.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Kostkolam"));
+    // The application's name, its desktop entry and the icon every window shows.
+    kostkolam::ui::qt::introduceToDesktop();
     kostkolam::ui::qt::QtWindowSystem windowSystem;
     kostkolam::flow::Game game(windowSystem);
     game.start();

@@ -1,8 +1,11 @@
 #include "ui/qt/ClientArea.h"
 
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
+#include <utility>
 
+#include "ui/qt/Accessibility.h"
 #include "ui/qt/Appearance.h"
 
 namespace kostkolam::ui::qt {
@@ -27,9 +30,10 @@ Qt::Alignment toQtAlignment(Alignment alignment) {
 }  // namespace
 
 ClientArea::ClientArea(const Screen& screen, const QPixmap& background, const QFont& defaultFont,
-                       QWidget* parent)
-    : QWidget(parent), m_screen(&screen), m_background(background) {
+                       const AccessibilityNotifier& notifier, QWidget* parent)
+    : QWidget(parent), m_screen(&screen), m_notifier(notifier), m_background(background) {
     setObjectName(QStringLiteral("clientArea"));
+    setAccessibleName(clientAreaAccessibleName(screen));
     setFont(defaultFont);
     // The whole area is painted on every paint event, background included.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -37,9 +41,11 @@ ClientArea::ClientArea(const Screen& screen, const QPixmap& background, const QF
     m_backgroundColour = window.background ? toQColor(*window.background, palette())
                                            : palette().color(QPalette::Window);
     m_labelFonts.reserve(screen.labels().size());
+    m_captions.reserve(screen.labels().size());
     for (const Label& label : screen.labels()) {
         m_labelFonts.push_back(label.layout().font ? storedFont(*label.layout().font)
                                                    : defaultFont);
+        m_captions.push_back(toQString(label.caption()));
     }
 }
 
@@ -60,6 +66,24 @@ void ClientArea::objectChanged(ObjectRef ref, const Geometry& before, bool wasVi
         area |= pixelRect(object->geometry());
     }
     repaintArea(area);
+
+    if (!m_notifier.listening()) {
+        return;
+    }
+    QAccessibleInterface* spoken = accessibleObject(*this, ref);
+    if (!spoken) {
+        return;
+    }
+    if (object->visible() != wasVisible) {
+        QAccessibleEvent event(
+            spoken, object->visible() ? QAccessible::ObjectShow : QAccessible::ObjectHide);
+        m_notifier.notify(event);
+    }
+    const Geometry& now = object->geometry();
+    if (now.left != before.left || now.top != before.top) {
+        QAccessibleEvent event(spoken, QAccessible::LocationChanged);
+        m_notifier.notify(event);
+    }
 }
 
 void ClientArea::captionChanged(int label) {
@@ -67,8 +91,26 @@ void ClientArea::captionChanged(int label) {
         return;
     }
     const Label& changed = m_screen->labels()[std::size_t(label)];
+    QString caption = toQString(changed.caption());
+    const QString before = std::exchange(m_captions[std::size_t(label)], caption);
     if (changed.visible()) {
         repaintArea(pixelRect(changed.geometry()));
+    }
+
+    if (caption == before || !m_notifier.listening()) {
+        return;
+    }
+    QAccessibleInterface* spoken = accessibleObject(*this, changed.ref());
+    if (!spoken) {
+        return;
+    }
+    // Score, lives and the countdown digit are read out as they change.
+    QAccessibleTextUpdateEvent update(spoken, 0, before, caption);
+    m_notifier.notify(update);
+    if (spoken->text(QAccessible::Name) == caption) {
+        // The label is named by its caption, so its name changed with it.
+        QAccessibleEvent renamed(spoken, QAccessible::NameChanged);
+        m_notifier.notify(renamed);
     }
 }
 
@@ -127,9 +169,8 @@ void ClientArea::paintLabel(QPainter& painter, const Label& label, const QRect& 
     painter.setFont(m_labelFonts[std::size_t(label.ref().index)]);
     painter.setPen(layout.textColour ? toQColor(*layout.textColour, palette())
                                      : palette().color(QPalette::WindowText));
-    const QString caption = toQString(label.caption());
     painter.drawText(rect, int(toQtAlignment(layout.alignment) | Qt::AlignTop) | Qt::TextWordWrap,
-                     caption);
+                     m_captions[std::size_t(label.ref().index)]);
     painter.restore();
 }
 

@@ -50,12 +50,14 @@ class QtWindowSystem::View final : public ScreenView, public TimerService {
 QtWindowSystem::QtWindowSystem() : m_defaultFont(windowDefaultFont(QApplication::font())) {
     // The game ends the program itself, also when its last window merely closes.
     QApplication::setQuitOnLastWindowClosed(false);
+    installAccessibleFactory();
 }
 
 QtWindowSystem::~QtWindowSystem() = default;
 
 void QtWindowSystem::attach(Screen& screen) {
-    auto window = std::make_unique<ScreenWindow>(screen, *m_sink, m_pictures, m_defaultFont);
+    auto window =
+        std::make_unique<ScreenWindow>(screen, *m_sink, m_pictures, m_defaultFont, m_accessibility);
     auto view = std::make_unique<View>(*this, std::move(window));
     screen.setTimerService(view.get());
     screen.setView(std::move(view));

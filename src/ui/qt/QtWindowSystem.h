@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/WindowSystem.h"
+#include "ui/qt/Accessibility.h"
 #include "ui/qt/PictureCache.h"
 
 class QMessageBox;
@@ -37,6 +38,10 @@ class QtWindowSystem final : public WindowSystem {
 
     /// Lets a test read and answer the message boxes instead of a player.
     void setMessageBoxHook(MessageBoxHook hook) { m_messageBoxHook = std::move(hook); }
+    /// Lets a test hear what screen readers are told about the screens, in their place.
+    void setAccessibilityHook(AccessibilityNotifier::Hook hook) {
+        m_accessibility.setHook(std::move(hook));
+    }
     /// The game has ended the program.
     bool quitRequested() const { return m_quitRequested; }
     /// The window showing the screen, or nullptr when the screen has no window of this system.
@@ -54,6 +59,7 @@ class QtWindowSystem final : public WindowSystem {
     EventSink* m_sink = nullptr;
     PictureCache m_pictures;
     QFont m_defaultFont;
+    AccessibilityNotifier m_accessibility;
     std::vector<std::unique_ptr<ScreenWindow>> m_retired;
     /// Receives the queued deletions; pending ones die with it.
     QObject m_queue;

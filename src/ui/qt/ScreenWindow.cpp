@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "ui/Units.h"
+#include "ui/qt/Accessibility.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/BrickButton.h"
 #include "ui/qt/ClientArea.h"
@@ -40,7 +41,7 @@ QKeySequence toKeySequence(Shortcut shortcut) {
 }  // namespace
 
 ScreenWindow::ScreenWindow(Screen& screen, EventSink& sink, PictureCache& pictures,
-                           const QFont& defaultFont)
+                           const QFont& defaultFont, const AccessibilityNotifier& accessibility)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
@@ -59,11 +60,12 @@ ScreenWindow::ScreenWindow(Screen& screen, EventSink& sink, PictureCache& pictur
         auto* menuBar = new QMenuBar(this);
         // The menu belongs in the window, as on every desktop the game was laid out for.
         menuBar->setNativeMenuBar(false);
+        menuBar->setAccessibleName(QStringLiteral("Nabídka"));
         buildMenu(*menuBar);
         layout->setMenuBar(menuBar);
     }
     const QPixmap background = window.picture ? pictures.pixmap(*window.picture) : QPixmap();
-    m_client = new ClientArea(screen, background, defaultFont, this);
+    m_client = new ClientArea(screen, background, defaultFont, accessibility, this);
     m_client->setFixedSize(window.clientWidthTwips / kTwipsPerPixel,
                            window.clientHeightTwips / kTwipsPerPixel);
     layout->addWidget(m_client);
@@ -86,8 +88,11 @@ void ScreenWindow::buildMenu(QMenuBar& menuBar) {
         const MenuItemLayout& item = items[i];
         const QString name = toQString(item.name);
         if (item.depth == 0) {
-            dropDown = menuBar.addMenu(toQString(item.caption));
+            QString caption = toQString(item.caption);
+            dropDown = menuBar.addMenu(caption);
             dropDown->setObjectName(name);
+            // A screen reader names the open list as its item, without the mnemonic's mark.
+            dropDown->setAccessibleName(caption.remove(QLatin1Char('&')));
             dropDown->menuAction()->setObjectName(name);
             continue;
         }
@@ -119,6 +124,7 @@ void ScreenWindow::buildBricks(PictureCache& pictures) {
             brick.layout().picture ? pictures.pixmap(*brick.layout().picture) : QPixmap();
         auto* widget = new BrickButton(picture, m_client);
         widget->setObjectName(QString::fromStdString(ui::objectName(*m_screen, brick.ref())));
+        widget->setAccessibleName(brickAccessibleName(brick.ref().index));
         placeChild(*widget, brick);
         m_bricks[std::size_t(brick.ref().index)] = widget;
     }

@@ -11,6 +11,7 @@ class QTimer;
 
 namespace kostkolam::ui::qt {
 
+class AccessibilityNotifier;
 class ClientArea;
 class PictureCache;
 
@@ -25,7 +26,8 @@ class ScreenWindow final : public QWidget {
     Q_OBJECT
 
   public:
-    ScreenWindow(Screen& screen, EventSink& sink, PictureCache& pictures, const QFont& defaultFont);
+    ScreenWindow(Screen& screen, EventSink& sink, PictureCache& pictures, const QFont& defaultFont,
+                 const AccessibilityNotifier& accessibility);
 
     /// Shows the window in front and active; the first time, centred on the desktop.
     void showInFront();

@@ -1,0 +1,55 @@
+# Installs the built game into a scratch prefix as `cmake --install` does for a distribution, and
+# checks that everything lands where desktops look for it and passes the desktop's validators.
+#
+#   cmake -DBUILD_DIR=<build> -DWORK_DIR=<scratch> -DDESKTOP_ID=<id> -P CheckInstall.cmake
+
+foreach(var BUILD_DIR WORK_DIR DESKTOP_ID)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "${var} is not set")
+    endif()
+endforeach()
+
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate REQUIRED)
+find_program(APPSTREAMCLI appstreamcli REQUIRED)
+
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+set(expected
+    bin/kostkolam
+    share/applications/${DESKTOP_ID}.desktop
+    share/metainfo/${DESKTOP_ID}.metainfo.xml
+    share/icons/hicolor/scalable/apps/${DESKTOP_ID}.svg)
+foreach(size IN ITEMS 16 22 24 32 48 64 128 256)
+    list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${DESKTOP_ID}.png)
+endforeach()
+foreach(file IN LISTS expected)
+    if(NOT EXISTS ${prefix}/${file})
+        message(SEND_ERROR "not installed: ${file}")
+    endif()
+endforeach()
+
+# The menu entry starts the installed program by its name, found on the PATH.
+file(STRINGS ${prefix}/share/applications/${DESKTOP_ID}.desktop exec REGEX "^Exec=")
+if(NOT exec STREQUAL "Exec=kostkolam")
+    message(SEND_ERROR "the desktop entry starts '${exec}', not the installed bin/kostkolam")
+endif()
+
+execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/${DESKTOP_ID}.desktop
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+# desktop-file-validate reports hints on success too; only an empty report is clean.
+if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+    message(SEND_ERROR "desktop-file-validate (${result}):\n${output}")
+endif()
+
+execute_process(COMMAND ${APPSTREAMCLI} validate --no-net --no-color
+                        ${prefix}/share/metainfo/${DESKTOP_ID}.metainfo.xml
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+    message(SEND_ERROR "appstreamcli validate (${result}):\n${output}")
+endif()

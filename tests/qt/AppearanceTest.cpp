@@ -107,23 +107,35 @@ TEST(Fonts, StoredFontTextsStayOnOneLineOfTheirLabels) {
 }
 
 TEST(Fonts, WindowDefaultFontFitsOneLineIntoAStatusLabel) {
+    const auto labels = level::levelLayout(1).screen.labels;
     QFont large = QApplication::font();
     large.setPixelSize(24);
     QFont small = QApplication::font();
     small.setPixelSize(9);
     for (const QFont& desktop : {QApplication::font(), large, small}) {
         SCOPED_TRACE(desktop.pixelSize());
-        const QFont font = windowDefaultFont(desktop);
+        const QFont font = windowDefaultFont(desktop, labels);
+        const QFontMetrics metrics(font);
         EXPECT_EQ(font.family(), desktop.family());
-        EXPECT_LE(QFontMetrics(font).height(), ui::qt::kStatusLabelHeightPx);
-        // It only ever shrinks the desktop's font, and no further than needed.
-        const int desktopPx = QFontInfo(desktop).pixelSize();
-        EXPECT_LE(font.pixelSize(), desktopPx);
-        if (font.pixelSize() < desktopPx) {
-            QFont larger = font;
-            larger.setPixelSize(font.pixelSize() + 1);
-            EXPECT_GT(QFontMetrics(larger).height(), ui::qt::kStatusLabelHeightPx);
+        EXPECT_LE(metrics.height(), ui::qt::kStatusLabelHeightPx);
+        EXPECT_LE(font.pixelSize(), QFontInfo(desktop).pixelSize());
+        // "Životů:" and "Skóre:" are read whole, not cut at their labels' right edges.
+        for (const ui::LabelLayout& label : labels) {
+            if (!label.font) {
+                EXPECT_LE(metrics.horizontalAdvance(ui::qt::toQString(label.caption)),
+                          label.rect.width / 15)
+                    << label.name;
+            }
         }
+        // No larger size of the face would have done.
+        QFont larger = font;
+        larger.setPixelSize(font.pixelSize() + 1);
+        larger.setStretch(QFont::SemiCondensed);
+        const QFontMetrics largerMetrics(larger);
+        const bool largerFits = font.pixelSize() < QFontInfo(desktop).pixelSize() &&
+                                largerMetrics.height() <= ui::qt::kStatusLabelHeightPx &&
+                                largerMetrics.horizontalAdvance(QStringLiteral("Životů:")) <= 33;
+        EXPECT_FALSE(largerFits);
     }
 }
 

@@ -17,6 +17,8 @@ constexpr double kPixelsPerPoint = 96.0 / 72.0;
 
 /// The smallest size worth trying when shrinking the window default font.
 constexpr int kSmallestFontPx = 6;
+/// Below this a status caption is hard to read; no smaller size is taken just to fit its width.
+constexpr int kSmallestReadableFontPx = 9;
 
 int roundToPixel(double value) {
     return int(std::floor(value + 0.5));
@@ -65,10 +67,29 @@ QFont storedFont(const FontSpec& stored) {
     return font;
 }
 
-QFont windowDefaultFont(const QFont& desktopFont) {
+QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels) {
+    const auto captionsFit = [&](const QFont& font) {
+        const QFontMetrics metrics(font);
+        return std::all_of(labels.begin(), labels.end(), [&](const LabelLayout& label) {
+            return label.font.has_value() || metrics.horizontalAdvance(toQString(label.caption)) <=
+                                                 label.rect.width / kTwipsPerPixel;
+        });
+    };
     QFont font = desktopFont;
     const int desktopPx = QFontInfo(desktopFont).pixelSize();
-    for (int px = std::min(desktopPx, kStatusLabelHeightPx); px > kSmallestFontPx; --px) {
+    const int largestPx = std::min(desktopPx, kStatusLabelHeightPx);
+    for (int px = largestPx; px >= kSmallestReadableFontPx; --px) {
+        for (const int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed)}) {
+            font.setPixelSize(px);
+            font.setStretch(stretch);
+            if (QFontMetrics(font).height() <= kStatusLabelHeightPx && captionsFit(font)) {
+                return font;
+            }
+        }
+    }
+    // No readable size fits the widths too: keep to the height alone.
+    font.setStretch(QFont::Unstretched);
+    for (int px = largestPx; px > kSmallestFontPx; --px) {
         font.setPixelSize(px);
         if (QFontMetrics(font).height() <= kStatusLabelHeightPx) {
             return font;

@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QRect>
 #include <QString>
+#include <span>
 #include <string_view>
 
 #include "ui/Layout.h"
@@ -33,7 +34,9 @@ QRect pixelRect(const Geometry& geometry, const Screen& screen);
 QFont storedFont(const FontSpec& stored);
 
 /// The window default font: the desktop's user-interface font, made small enough that one line of
-/// it fits into a status label.
-QFont windowDefaultFont(const QFont& desktopFont);
+/// it fits into a status label, and, where it can be done at a readable size, that the stored
+/// captions of the labels drawn in it ("Životů:", "Skóre:") fit their labels' widths; the
+/// semi-condensed cut of the face is taken before a smaller size.
+QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels);
 
 }  // namespace kostkolam::ui::qt

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "level/LevelLayouts.h"
 #include "ui/Units.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/ScreenWindow.h"
@@ -47,7 +48,8 @@ class QtWindowSystem::View final : public ScreenView, public TimerService {
     std::unique_ptr<ScreenWindow> m_window;
 };
 
-QtWindowSystem::QtWindowSystem() : m_defaultFont(windowDefaultFont(QApplication::font())) {
+QtWindowSystem::QtWindowSystem()
+    : m_defaultFont(windowDefaultFont(QApplication::font(), level::levelLayout(1).screen.labels)) {
     // The game ends the program itself, also when its last window merely closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();

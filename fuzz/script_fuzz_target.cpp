@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kostkolam::script::ScriptRunner runner(out);
     const int status = runner.run(in, err);
     const std::string error = err.str();
-    const bool wellFormed = status == 0 ? error.empty()
-                                        : status == 2 && error.starts_with("error: line ") &&
-                                              error.ends_with("\n") &&
-                                              error.find('\n') == error.size() - 1;
+    const bool wellFormed = status == 0
+                                ? error.empty()
+                                : status == 2 && error.starts_with("error: line ") &&
+                                      error.ends_with("\n") && error.find('\n') == error.size() - 1;
     if (!wellFormed) {
         __builtin_trap();
     }

@@ -12,6 +12,7 @@
 #
 # KOSTKOLAM=path/to/kostkolam checks another build (default build/src/app/kostkolam, built if
 # missing). The trace and the report stay in the folder the report names.
+. "$(dirname "$0")/x-session.sh"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -190,34 +191,14 @@ chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
 unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME QT_LOGGING_RULES QT_QPA_PLATFORM
 
-xvfb_pid=""
 strace_pid=""
+xvfb_pid=""
 cleanup() {
-    for pid in "$strace_pid" "$xvfb_pid"; do
-        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-            kill "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
-        fi
-    done
+    stop_processes "$strace_pid" "$xvfb_pid"
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 200 299); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || { echo "hygiene: no free display" >&2; exit 2; }
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || { echo "hygiene: Xvfb did not start" >&2; exit 2; }
+start_xvfb hygiene 200 299 "$work/xvfb.log"
 
 trace="$work/trace"
 strace -f -qq -yy -s 512 -o "$trace" \

@@ -12,6 +12,7 @@
 # KOSTKOLAM=path/to/kostkolam soaks another build (default build/src/app/kostkolam, built if
 # missing); SOAK_SEED chooses the random player (default 1). The logs and a last screenshot stay in
 # the folder the summary names.
+. "$(dirname "$0")/x-session.sh"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,35 +52,15 @@ chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
 unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME QT_LOGGING_RULES QT_QPA_PLATFORM
 
-xvfb_pid=""
-wm_pid=""
 game_pid=""
+wm_pid=""
+xvfb_pid=""
 cleanup() {
-    for pid in "$game_pid" "$wm_pid" "$xvfb_pid"; do
-        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-            kill "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
-        fi
-    done
+    stop_processes "$game_pid" "$wm_pid" "$xvfb_pid"
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 90 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || { echo "soak: no free display" >&2; exit 2; }
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY="$display"
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || { echo "soak: Xvfb did not start" >&2; exit 2; }
+start_xvfb soak 90 199 "$work/xvfb.log"
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 sleep 1

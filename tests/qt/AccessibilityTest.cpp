@@ -116,10 +116,7 @@ TEST(Accessibility, EveryScreenNamesItsWindowAndEachShownObjectWithItsRole) {
     for (const Case& c : cases) {
         SCOPED_TRACE(flow::screenName(c.id));
         QtGame qt;
-        qt.game.start();
-        qt.game.load(c.id);
-        qt.game.show(c.id);
-        ScreenWindow* window = qt.window(c.id);
+        ScreenWindow* window = qt.openScreen(c.id);
         QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window);
         ASSERT_NE(root, nullptr);
         EXPECT_EQ(root->role(), QAccessible::Window);

@@ -67,10 +67,7 @@ TEST(Drawing, BackgroundPictureAtNaturalSizeOverTheWindowColour) {
     for (const Case& c : cases) {
         SCOPED_TRACE(flow::screenName(c.id));
         QtGame qt;
-        qt.game.start();
-        qt.game.load(c.id);
-        qt.game.show(c.id);
-        ScreenWindow* w = qt.window(c.id);
+        ScreenWindow* w = qt.openScreen(c.id);
         const QImage shown = grabClient(*w);
         const QImage picture = resourceImage(*c.picture);
         ASSERT_EQ(shown.size(), QSize(327, 289));
@@ -99,9 +96,7 @@ TEST(Drawing, BricksShowTheMiddleOfTheBrickPicture) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(levelNumber(c.level)) + "/" + std::to_string(c.index));
         QtGame qt;
-        qt.game.start();
-        qt.game.load(c.level);
-        qt.game.show(c.level);
+        qt.openScreen(c.level);
         const QImage shown = grabClient(*qt.window(c.level));
         const QRect brick =
             qt.window(c.level)

@@ -21,6 +21,13 @@ ui::Screen& QtGame::screen(ScreenId id) const {
     return *loaded;
 }
 
+ScreenWindow* QtGame::openScreen(ScreenId id) {
+    game.start();
+    game.load(id);
+    game.show(id);
+    return window(id);
+}
+
 void QtGame::openLevel1() {
     game.start();
     ScreenWindow* title = window(ScreenId::frmCihlolam);

@@ -26,6 +26,9 @@ class QtGame {
     /// The model of a loaded screen; the screen must be loaded.
     ui::Screen& screen(ScreenId id) const;
 
+    /// Starts the game and loads and shows the given screen through the game's own operations
+    /// (the title screen stays loaded); returns its window.
+    ScreenWindow* openScreen(ScreenId id);
     /// Starts the game and opens level 1 as a player does: "Nová hra" in the title's menu.
     void openLevel1();
     /// Shows the end screen in front of level 1, where a lost game leaves it.

@@ -25,10 +25,7 @@ TEST(Timers, EachTimerRunsAtItsIntervalWithA16MsFloor) {
     for (const Case& c : cases) {
         SCOPED_TRACE(flow::screenName(c.level));
         QtGame qt;
-        qt.game.start();
-        qt.game.load(c.level);
-        qt.game.show(c.level);
-        const ScreenWindow& w = *qt.window(c.level);
+        const ScreenWindow& w = *qt.openScreen(c.level);
         const std::pair<const char*, int> intervals[] = {
             {"tmrHra", c.gameTickMs}, {"tmrMezihra", 1000}, {"tmrZivot", 1000}};
         for (const auto& [name, ms] : intervals) {
@@ -47,10 +44,7 @@ TEST(Timers, EachTimerRunsAtItsIntervalWithA16MsFloor) {
 
 TEST(Timers, GameTickReachesTheLevelAndPauseStopsIt) {
     QtGame qt;
-    qt.game.start();
-    qt.game.load(ScreenId::frmLevel3);
-    qt.game.show(ScreenId::frmLevel3);
-    ScreenWindow& w = *qt.window(ScreenId::frmLevel3);
+    ScreenWindow& w = *qt.openScreen(ScreenId::frmLevel3);
     QTimer* tick = qtimer(w, "tmrHra");
     auto* pause = w.findChild<QAction*>(QStringLiteral("mnuPausa"));
     const ui::Shape& ball = qt.screen(ScreenId::frmLevel3).shape("shpKulicka");

@@ -113,9 +113,7 @@ void open(QtGame& qt, ScreenId id) {
         qt.openEndScreen();
         return;
     }
-    qt.game.start();
-    qt.game.load(id);
-    qt.game.show(id);
+    qt.openScreen(id);
 }
 
 TEST(HighDensity, WindowsKeepTheirLogicalSizeWithTwiceTheDevicePixels) {

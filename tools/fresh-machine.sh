@@ -1,0 +1,96 @@
+#!/bin/sh
+# Runs a command in a fresh Debian 12 root, as a new contributor's machine would: a minimal
+# bookworm system made by debootstrap, with bookworm-updates and bookworm-security, the project
+# cloned into it from this repository's HEAD, and nothing else. Without a command it runs the
+# README's test command (tools/install-deps.sh && tools/run-tests.sh).
+#
+#   sudo tools/fresh-machine.sh [--keep] [--root DIR] [-- COMMAND...]
+#
+# The bootstrapped system is cached as a tarball under build-fresh/ (bootstrapping takes minutes);
+# every run unpacks it into a new root, so no run sees what an earlier one installed. --keep leaves
+# the root in place afterwards for a look inside. Needs root, debootstrap and git (installed when
+# missing), and Debian's archive.
+set -eu
+cd "$(dirname "$0")/.."
+top=$(pwd)
+
+keep=0
+root=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --keep) keep=1 ;;
+    --root) root="$2"; shift ;;
+    --) shift; break ;;
+    *) echo "usage: $0 [--keep] [--root DIR] [-- COMMAND...]" >&2; exit 2 ;;
+    esac
+    shift
+done
+if [ $# -eq 0 ]; then
+    set -- sh -c 'tools/install-deps.sh && tools/run-tests.sh'
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "$0: needs root (debootstrap and chroot)" >&2
+    exit 1
+fi
+for tool in debootstrap git; do
+    command -v "$tool" >/dev/null 2>&1 || command -v "/usr/sbin/$tool" >/dev/null 2>&1 || {
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$tool"
+    }
+done
+
+cache="$top/build-fresh"
+base="$cache/bookworm-minbase.tar"
+mkdir -p "$cache"
+if [ ! -f "$base" ]; then
+    staging="$cache/staging"
+    rm -rf "$staging"
+    # The mirror is debootstrap's default for Debian; the apt sources below add the updates.
+    /usr/sbin/debootstrap --variant=minbase bookworm "$staging"
+    tar -C "$staging" -cf "$base.part" . && mv "$base.part" "$base"
+    rm -rf "$staging"
+fi
+
+[ -n "$root" ] || root="$cache/root-$(date +%Y%m%d-%H%M%S)"
+mkdir -p "$root"
+tar -C "$root" -xf "$base"
+
+mounted=""
+cleanup() {
+    for m in $mounted; do umount -l "$m" 2>/dev/null || true; done
+    if [ "$keep" -eq 0 ]; then rm -rf "$root"; else echo "root kept in $root"; fi
+}
+trap cleanup EXIT INT TERM
+
+# A fresh Debian 12 machine gets its packages from the release, its updates and the security
+# archive. The mirror debootstrap wrote is kept; the two other suites are added beside it.
+mirror=$(awk '$1 == "deb" { print $2; exit }' "$root/etc/apt/sources.list")
+security=$(printf '%s' "$mirror" | sed 's#/debian/*$#/debian-security#')
+cat >"$root/etc/apt/sources.list" <<EOF
+deb $mirror bookworm main
+deb $mirror bookworm-updates main
+deb $security bookworm-security main
+EOF
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+for m in proc sys dev dev/pts dev/shm tmp; do
+    mkdir -p "$root/$m"
+done
+mount -t proc proc "$root/proc" && mounted="$root/proc $mounted"
+mount -t sysfs sys "$root/sys" && mounted="$root/sys $mounted"
+mount --bind /dev "$root/dev" && mounted="$root/dev $mounted"
+mount -t devpts devpts "$root/dev/pts" && mounted="$root/dev/pts $mounted"
+mount -t tmpfs shm "$root/dev/shm" && mounted="$root/dev/shm $mounted"
+mount -t tmpfs tmp "$root/tmp" && mounted="$root/tmp $mounted"
+
+# The project as a new contributor gets it: a clone of the committed tree, no build directories.
+git clone -q --no-hardlinks "$top" "$root/root/kostkolam"
+echo "fresh root: $root; project at $(git -C "$top" rev-parse --short HEAD); running: $*"
+
+start=$(date +%s)
+status=0
+chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    sh -c 'cd /root/kostkolam && exec "$@"' sh "$@" || status=$?
+echo "fresh root: exit status $status after $(($(date +%s) - start)) s"
+exit "$status"

@@ -1,5 +1,6 @@
 # Runs one scenario through kostkolam-script and compares what it prints, byte for byte, with the
-# expected output beside it. A scenario with the line "# expect-exit: N" must end with status N.
+# expected output beside it. A scenario with the line "# expect-exit: N" must end with status N; one
+# with the line "# expect-error: TEXT" must print exactly TEXT and a line feed on standard error.
 #   cmake -DRUNNER=... -DSCENARIO=path/NAME.txt -P RunScenario.cmake
 
 string(REGEX REPLACE "\\.txt$" ".expected" expected_file "${SCENARIO}")
@@ -7,6 +8,10 @@ file(READ "${SCENARIO}" script)
 set(expected_exit 0)
 if(script MATCHES "(^|\n)# expect-exit: ([0-9]+)")
     set(expected_exit "${CMAKE_MATCH_2}")
+endif()
+unset(expected_error)
+if(script MATCHES "(^|\n)# expect-error: ([^\n]*)")
+    set(expected_error "${CMAKE_MATCH_2}\n")
 endif()
 
 execute_process(
@@ -16,6 +21,10 @@ execute_process(
     ERROR_VARIABLE errors
     RESULT_VARIABLE status)
 file(READ "${expected_file}" expected)
+
+if(DEFINED expected_error AND NOT errors STREQUAL expected_error)
+    message(FATAL_ERROR "standard error differs:\nexpected: ${expected_error}actual:   ${errors}")
+endif()
 
 if(NOT status STREQUAL expected_exit)
     message(FATAL_ERROR "exit status ${status}, expected ${expected_exit}\n${errors}")

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace kostkolam::script {
@@ -27,6 +28,21 @@ class ScriptError : public std::runtime_error {
     throw ScriptError(std::string(reason));
 }
 
+/// Blanks separate words one at a time; an empty word among the first `checked` ones is a blank
+/// too many, which the error points at rather than at the words it shifted.
+void checkBlanks(std::string_view line, const Words& words, std::size_t checked) {
+    for (std::size_t i = 1; i < words.size() && i < checked; ++i) {
+        if (!words[i].empty()) {
+            continue;
+        }
+        const std::size_t offset = std::size_t(words[i].data() - line.data());
+        if (offset == line.size()) {
+            fail("the line ends with a blank");
+        }
+        fail("two blanks in a row at column " + std::to_string(offset));
+    }
+}
+
 Words splitWords(std::string_view line) {
     Words words;
     std::size_t start = 0;
@@ -43,7 +59,9 @@ Words splitWords(std::string_view line) {
 
 void expectWords(const Words& words, std::size_t count) {
     if (words.size() != count) {
-        fail("'" + std::string(words[0]) + "' takes " + std::to_string(count - 1) + " words");
+        const std::size_t wanted = count - 1;
+        fail(quoteWord(words[0]) + " takes " + std::to_string(wanted) +
+             (wanted == 1 ? " word" : " words"));
     }
 }
 
@@ -52,18 +70,18 @@ std::int64_t parseInteger(std::string_view word, std::int64_t low, std::int64_t 
     const char* last = word.data() + word.size();
     const auto [end, ec] = std::from_chars(word.data(), last, value);
     if (word.empty() || end != last || ec == std::errc::invalid_argument) {
-        fail("not a whole number: '" + std::string(word) + "'");
+        fail("not a whole number: " + quoteWord(word));
     }
     if (ec == std::errc::result_out_of_range || value < low || value > high) {
-        fail("number out of range " + std::to_string(low) + " to " + std::to_string(high) + ": '" +
-             std::string(word) + "'");
+        fail("number out of range " + std::to_string(low) + " to " + std::to_string(high) + ": " +
+             quoteWord(word));
     }
     return value;
 }
 
 bool parseFlag(std::string_view word) {
     if (word != "0" && word != "1") {
-        fail("expected 0 or 1: '" + std::string(word) + "'");
+        fail("expected 0 or 1: " + quoteWord(word));
     }
     return word == "1";
 }
@@ -74,7 +92,7 @@ float parsePosition(std::string_view word) {
     float value = 0;
     const auto [end, ec] = std::from_chars(word.data(), last, value);
     if (word.empty() || end != last || ec == std::errc::invalid_argument) {
-        fail("not a number: '" + std::string(word) + "'");
+        fail("not a number: " + quoteWord(word));
     }
     if (ec == std::errc::result_out_of_range) {
         // Too small for a normal float still has a nearest float; too large has none.
@@ -82,12 +100,12 @@ float parsePosition(std::string_view word) {
         const auto [wideEnd, wideEc] = std::from_chars(word.data(), last, wide);
         if (wideEc != std::errc() || wideEnd != last ||
             std::fabs(wide) > double(std::numeric_limits<float>::max())) {
-            fail("number out of the single-precision range: '" + std::string(word) + "'");
+            fail("number out of the single-precision range: " + quoteWord(word));
         }
         value = float(wide);
     }
     if (!std::isfinite(value)) {
-        fail("not a finite number: '" + std::string(word) + "'");
+        fail("not a finite number: " + quoteWord(word));
     }
     return value;
 }
@@ -144,28 +162,57 @@ ScriptRunner::ScriptRunner(std::ostream& out)
 }
 
 int ScriptRunner::run(std::istream& in, std::ostream& err) {
-    std::string line;
-    for (long number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+    StreamSource source(in);
+    return run(source, err);
+}
+
+int ScriptRunner::run(ByteSource& in, std::ostream& err) {
+    LineReader reader(in);
+    std::optional<std::string> error;
+    try {
+        while (const auto line = reader.next()) {
+            execute(*line);
+            if (!m_out) {
+                return writeFailed(err);
+            }
         }
-        try {
-            execute(line);
-        } catch (const ScriptError& e) {
-            m_out.flush();
-            err << "error: line " << number << ": " << e.what() << '\n';
-            return 2;
-        }
+    } catch (const InputError& e) {
+        error = e.what();
+    } catch (const ScriptError& e) {
+        error = e.what();
     }
+    // What was printed before an error stays; lost output outweighs the error itself.
     m_out.flush();
+    if (!m_out) {
+        return writeFailed(err);
+    }
+    if (error) {
+        err << "error: line " << reader.lineNumber() << ": " << *error << '\n';
+        err.flush();
+        return 2;
+    }
     return 0;
+}
+
+int ScriptRunner::writeFailed(std::ostream& err) const {
+    const std::string reason = m_writeFailureReason ? m_writeFailureReason() : std::string();
+    err << "error: cannot write output: " << (reason.empty() ? "the output stream failed" : reason)
+        << '\n';
+    err.flush();
+    return 1;
 }
 
 void ScriptRunner::execute(std::string_view line) {
     if (line.empty() || line.front() == '#') {
         return;
     }
+    if (line.front() == ' ') {
+        fail("the line starts with a blank");
+    }
     const Words words = splitWords(line);
+    // A caption is the rest of the line after "set SCREEN OBJECT Caption ", blanks and all.
+    const bool caption = words.size() >= 4 && words[0] == "set" && words[3] == "Caption";
+    checkBlanks(line, words, caption ? 4 : words.size());
     const std::string_view command = words[0];
     if (command == "menu") {
         menu(words);
@@ -188,14 +235,14 @@ void ScriptRunner::execute(std::string_view line) {
     } else if (command == "screens") {
         screens(words);
     } else {
-        fail("unknown command '" + std::string(command) + "'");
+        fail("unknown command " + quoteWord(command));
     }
 }
 
 ScreenId ScriptRunner::parseScreen(std::string_view word) const {
     const auto id = flow::screenByName(word);
     if (!id) {
-        fail("unknown screen '" + std::string(word) + "'");
+        fail("unknown screen " + quoteWord(word));
     }
     return *id;
 }
@@ -203,7 +250,7 @@ ScreenId ScriptRunner::parseScreen(std::string_view word) const {
 ObjectRef ScriptRunner::parseObject(ScreenId id, std::string_view word) const {
     const auto ref = m_names[std::size_t(id)]->find(word);
     if (!ref) {
-        fail("unknown object '" + std::string(word) + "' on " + std::string(flow::screenName(id)));
+        fail("unknown object " + quoteWord(word) + " on " + std::string(flow::screenName(id)));
     }
     return *ref;
 }
@@ -221,7 +268,7 @@ void ScriptRunner::menu(const Words& words) {
     const ScreenId id = parseScreen(words[1]);
     const ObjectRef ref = parseObject(id, words[2]);
     if (ref.kind != ObjectKind::MenuItem) {
-        fail("'" + std::string(words[2]) + "' is not a menu item");
+        fail(quoteWord(words[2]) + " is not a menu item");
     }
     if (m_game.ended()) {
         return;
@@ -276,7 +323,7 @@ void ScriptRunner::tick(const Words& words) {
     const ScreenId id = parseScreen(words[1]);
     const ObjectRef ref = parseObject(id, words[2]);
     if (ref.kind != ObjectKind::Timer) {
-        fail("'" + std::string(words[2]) + "' is not a timer");
+        fail(quoteWord(words[2]) + " is not a timer");
     }
     if (m_game.ended()) {
         return;
@@ -293,7 +340,7 @@ void ScriptRunner::set(std::string_view line, const Words& words) {
         } else if (words[2] == "KrokY") {
             m_game.module1().KrokY = value;
         } else {
-            fail("cannot set Module1." + std::string(words[2]));
+            fail("cannot set Module1." + escapeWord(words[2]));
         }
         return;
     }
@@ -324,7 +371,7 @@ void ScriptRunner::set(std::string_view line, const Words& words) {
         return;
     }
     if (!isShownObject(ref.kind)) {
-        fail("cannot set " + std::string(property) + " of '" + std::string(words[2]) + "'");
+        fail("cannot set " + escapeWord(property) + " of " + quoteWord(words[2]));
     }
     if (property == "Left" || property == "Top") {
         const float position = parsePosition(value);
@@ -334,7 +381,7 @@ void ScriptRunner::set(std::string_view line, const Words& words) {
         const bool visible = parseFlag(value);
         loadedScreen(id).shownObject(ref)->setVisible(visible);
     } else {
-        fail("unknown or read-only property '" + std::string(property) + "'");
+        fail("unknown or read-only property " + quoteWord(property));
     }
 }
 
@@ -350,7 +397,7 @@ void ScriptRunner::get(const Words& words) {
         } else if (words[2] == "Index") {
             value = std::to_string(module1.Index);
         } else {
-            fail("unknown variable Module1." + std::string(words[2]));
+            fail("unknown variable Module1." + escapeWord(words[2]));
         }
         m_out << "Module1." << words[2] << '=' << value << '\n';
         return;
@@ -363,7 +410,7 @@ void ScriptRunner::get(const Words& words) {
 
     if (words[2] == words[1]) {
         if (property != "ScaleWidth" && property != "ScaleHeight" && property != "Width") {
-            fail("unknown screen property '" + std::string(property) + "'");
+            fail("unknown screen property " + quoteWord(property));
         }
         const ui::Screen& screen = loadedScreen(id);
         const float value = property == "ScaleWidth"    ? screen.scaleWidth()
@@ -400,7 +447,7 @@ void ScriptRunner::get(const Words& words) {
         } else if (property == "Caption" && ref.kind == ObjectKind::Label) {
             value = quoted(screen.labels()[std::size_t(ref.index)].caption());
         } else {
-            fail("unknown property '" + std::string(property) + "'");
+            fail("unknown property " + quoteWord(property));
         }
     }
     m_out << prefix << value << '\n';

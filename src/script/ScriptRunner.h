@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "script/ScriptInput.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam::script {
@@ -23,8 +25,16 @@ class ScriptRunner {
     /// The game has started: the title screen is loaded and shown, the clock stands at 0 ms.
     explicit ScriptRunner(std::ostream& out);
 
-    /// Runs every line of `in`; returns the exit status (0, or 2 after an error line on `err`).
+    /// Runs every line of `in`; returns the exit status: 0 at the end of the input, 2 after an
+    /// error line on `err`, 1 when the output could not be written (also said on `err`).
+    int run(ByteSource& in, std::ostream& err);
     int run(std::istream& in, std::ostream& err);
+
+    /// Tells why the output stream failed, for the error line; without it the line says only that
+    /// the stream failed.
+    void setWriteFailureReason(std::function<std::string()> reason) {
+        m_writeFailureReason = std::move(reason);
+    }
 
     /// Runs one line; throws ScriptError on a bad one.
     void execute(std::string_view line);
@@ -49,11 +59,15 @@ class ScriptRunner {
     void dump(const std::vector<std::string_view>& words);
     void screens(const std::vector<std::string_view>& words);
 
+    /// The error line for lost output; returns its exit status.
+    int writeFailed(std::ostream& err) const;
+
     std::ostream& m_out;
     ui::headless::HeadlessWindowSystem m_windowSystem;
     flow::Game m_game;
     /// Each screen built once from its layout, only to know the names on it after it is gone.
     std::array<std::unique_ptr<ui::Screen>, flow::kScreenCount> m_names;
+    std::function<std::string()> m_writeFailureReason;
 };
 
 }  // namespace kostkolam::script

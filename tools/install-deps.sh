@@ -8,7 +8,7 @@ packages="
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
-    desktop-file-utils appstream dpkg-dev file
+    desktop-file-utils appstream dpkg-dev file lintian
 "
 
 if [ "$(id -u)" -eq 0 ]; then

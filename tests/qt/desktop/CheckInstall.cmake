@@ -21,7 +21,12 @@ if(NOT result EQUAL 0)
 endif()
 
 set(expected
-    bin/kostkolam
+    games/kostkolam
+    games/kostkolam-script
+    share/man/man6/kostkolam.6.gz
+    share/man/man1/kostkolam-script.1.gz
+    share/doc/kostkolam/copyright
+    share/doc/kostkolam/changelog.gz
     share/applications/${DESKTOP_ID}.desktop
     share/metainfo/${DESKTOP_ID}.metainfo.xml
     share/icons/hicolor/scalable/apps/${DESKTOP_ID}.svg)
@@ -34,10 +39,14 @@ foreach(file IN LISTS expected)
     endif()
 endforeach()
 
-# The menu entry starts the installed program by its name, found on the PATH.
+# The menu entry starts the installed program by its name, found on the PATH (Debian's PATH holds
+# /usr/games).
 file(STRINGS ${prefix}/share/applications/${DESKTOP_ID}.desktop exec REGEX "^Exec=")
 if(NOT exec STREQUAL "Exec=kostkolam")
-    message(SEND_ERROR "the desktop entry starts '${exec}', not the installed bin/kostkolam")
+    message(SEND_ERROR "the desktop entry starts '${exec}', not the installed games/kostkolam")
+endif()
+if(EXISTS ${prefix}/bin)
+    message(SEND_ERROR "a game installs nothing into bin/")
 endif()
 
 execute_process(COMMAND ${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/${DESKTOP_ID}.desktop

@@ -1,10 +1,13 @@
 # Builds the Debian package with CPack into a scratch directory and checks what apt would see:
-# its name and file name, section, computed library dependencies, and the files it installs.
+# its name and file name, section, description, computed library dependencies, and the files it
+# installs; that its copyright file names every picture the game shows; and, given LINTIAN, that
+# Debian's own checker finds nothing in it. Every informational tag the package keeps is
+# overridden, with its reason, in data/lintian-overrides; any tag lintian still shows fails.
 #
-#   cmake -DCPACK=<cpack> -DBUILD_DIR=<build> -DWORK_DIR=<scratch> -DDESKTOP_ID=<id>
-#         -DVERSION=<version> -P CheckPackage.cmake
+#   cmake -DCPACK=<cpack> -DBUILD_DIR=<build> -DSOURCE_DIR=<source> -DWORK_DIR=<scratch>
+#         -DDESKTOP_ID=<id> -DVERSION=<version> [-DLINTIAN=<lintian>] -P CheckPackage.cmake
 
-foreach(var CPACK BUILD_DIR WORK_DIR DESKTOP_ID VERSION)
+foreach(var CPACK BUILD_DIR SOURCE_DIR WORK_DIR DESKTOP_ID VERSION)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "${var} is not set")
     endif()
@@ -36,6 +39,7 @@ endfunction()
 
 field(Package package)
 field(Section section)
+field(Priority priority)
 field(Description description)
 field(Maintainer maintainer)
 field(Depends depends)
@@ -46,8 +50,12 @@ endif()
 if(NOT section STREQUAL "games")
     message(SEND_ERROR "Section: ${section}")
 endif()
-if(NOT description MATCHES "Czech" OR description MATCHES "\n")
-    message(SEND_ERROR "Description is not one line mentioning Czech: ${description}")
+if(NOT priority STREQUAL "optional")
+    message(SEND_ERROR "Priority: ${priority}")
+endif()
+# A one-line summary that mentions Czech, and a long description below it.
+if(NOT description MATCHES "^[^\n]*Czech[^\n]*\n .*kostkolam-script")
+    message(SEND_ERROR "Description lacks its summary or its long description: ${description}")
 endif()
 if(maintainer STREQUAL "")
     message(SEND_ERROR "no Maintainer")
@@ -61,7 +69,13 @@ endforeach()
 
 execute_process(COMMAND ${DPKG_DEB} --contents ${deb} OUTPUT_VARIABLE contents)
 foreach(file IN ITEMS
-        ./usr/bin/kostkolam
+        ./usr/games/kostkolam
+        ./usr/games/kostkolam-script
+        ./usr/share/man/man6/kostkolam.6.gz
+        ./usr/share/man/man1/kostkolam-script.1.gz
+        ./usr/share/doc/kostkolam/copyright
+        ./usr/share/doc/kostkolam/changelog.gz
+        ./usr/share/lintian/overrides/kostkolam
         ./usr/share/applications/${DESKTOP_ID}.desktop
         ./usr/share/metainfo/${DESKTOP_ID}.metainfo.xml
         ./usr/share/icons/hicolor/48x48/apps/${DESKTOP_ID}.png
@@ -71,7 +85,42 @@ foreach(file IN ITEMS
         message(SEND_ERROR "the package does not install ${file}")
     endif()
 endforeach()
-# Nothing of the build or the tests travels with the game.
-if(contents MATCHES "/usr/(include|lib)/|_tests|kostkolam-script")
+# Nothing of the build or the tests travels with the game, and a game has nothing in /usr/bin.
+if(contents MATCHES "/usr/(include|lib|bin)/|_tests|fuzz")
     message(SEND_ERROR "the package carries more than the game:\n${contents}")
+endif()
+
+# The copyright file accounts for every picture built into the game.
+set(unpacked ${WORK_DIR}/unpacked)
+execute_process(COMMAND ${DPKG_DEB} -x ${deb} ${unpacked} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "dpkg-deb -x failed: ${result}")
+endif()
+file(READ ${unpacked}/usr/share/doc/kostkolam/copyright copyright)
+file(GLOB pictures RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/assets/*.jpg ${SOURCE_DIR}/assets/*.bmp
+     ${SOURCE_DIR}/assets/*.png ${SOURCE_DIR}/assets/*.svg ${SOURCE_DIR}/assets/*.ttf
+     ${SOURCE_DIR}/assets/*.otf)
+if(pictures STREQUAL "")
+    message(SEND_ERROR "no pictures found under ${SOURCE_DIR}/assets")
+endif()
+foreach(picture IN LISTS pictures)
+    string(FIND "${copyright}" "${picture}" at)
+    if(at EQUAL -1)
+        message(SEND_ERROR "the copyright file does not cover ${picture}")
+    endif()
+endforeach()
+if(NOT copyright MATCHES "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n")
+    message(SEND_ERROR "the copyright file is not in the machine-readable format")
+endif()
+
+if(DEFINED LINTIAN)
+    # --fail-on makes any error, warning, informational or pedantic tag that is not overridden
+    # fail the run; experimental tags are shown too and fail it as well.
+    execute_process(COMMAND ${LINTIAN} --fail-on error,warning,info,pedantic --display-info --pedantic
+                            --display-experimental ${deb}
+                    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    message(STATUS "lintian (${result}):\n${output}")
+    if(NOT result EQUAL 0 OR output MATCHES "(^|\n)[EWIPX]: ")
+        message(SEND_ERROR "lintian finds fault with the package (${result}):\n${output}${errors}")
+    endif()
 endif()

@@ -177,8 +177,14 @@ std::optional<std::string_view> LineReader::next() {
 
 void checkLineText(std::string_view line, bool cut) {
     for (std::size_t at = 0; at < line.size();) {
+        // Printable ASCII, most of any script, needs no decoding.
+        const auto byte = static_cast<unsigned char>(line[at]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            ++at;
+            continue;
+        }
         const CharAt c = charAt(line, at);
-        const std::string column = std::to_string(at + 1);
+        const auto column = [at] { return " at column " + std::to_string(at + 1); };
         switch (c.kind) {
             case CharKind::Text:
                 break;
@@ -187,18 +193,16 @@ void checkLineText(std::string_view line, bool cut) {
                     break;
                 }
                 if (line[at] == '\0') {
-                    throw InputError("NUL byte \\x00 at column " + column);
+                    throw InputError("NUL byte \\x00" + column());
                 }
-                throw InputError("control character " + hex(line.substr(at, c.length)) +
-                                 " at column " + column);
+                throw InputError("control character " + hex(line.substr(at, c.length)) + column());
             case CharKind::Unfinished:
                 if (cut) {
                     return;
                 }
                 [[fallthrough]];
             case CharKind::NotUtf8:
-                throw InputError("invalid UTF-8 byte " + hex(line.substr(at, 1)) + " at column " +
-                                 column);
+                throw InputError("invalid UTF-8 byte " + hex(line.substr(at, 1)) + column());
         }
         at += c.length;
     }

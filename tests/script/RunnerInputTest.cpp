@@ -11,14 +11,6 @@
 #include "RunnerProcess.h"
 #include "script/ScriptInput.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KOSTKOLAM_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KOSTKOLAM_UNDER_ASAN 1
-#endif
-#endif
-
 namespace kostkolam::script::test {
 namespace {
 
@@ -98,14 +90,9 @@ TEST_P(RunnerMemory, StaysBounded) {
     const RunnerResult big = runRunner(run);
     EXPECT_EQ(big.status, c.status);
     EXPECT_EQ(big.err, c.err);
-#if defined(KOSTKOLAM_UNDER_ASAN)
-    // AddressSanitizer keeps freed blocks in quarantine, which a million lines fill.
-    GTEST_SKIP() << "peak memory is not comparable under AddressSanitizer";
-#else
     constexpr long kSlackKb = 4096;
     EXPECT_LT(big.peakResidentKb, small.peakResidentKb + kSlackKb)
         << c.name << ": " << big.peakResidentKb << " kB against " << small.peakResidentKb;
-#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(

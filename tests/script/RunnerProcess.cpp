@@ -101,6 +101,26 @@ RunnerResult runRunner(const RunnerRun& run) {
     }
     argv.push_back(nullptr);
 
+    // Under AddressSanitizer freed blocks wait in a quarantine of up to 256 MB, which would hide
+    // what the runner itself holds; without the sanitizer the option is never read.
+    std::vector<std::string> environment;
+    bool sanitizerOptions = false;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        environment.emplace_back(*variable);
+        if (environment.back().starts_with("ASAN_OPTIONS=")) {
+            environment.back() += ":quarantine_size_mb=0";
+            sanitizerOptions = true;
+        }
+    }
+    if (!sanitizerOptions) {
+        environment.emplace_back("ASAN_OPTIONS=quarantine_size_mb=0");
+    }
+    std::vector<char*> envp;
+    for (std::string& variable : environment) {
+        envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
+
     const pid_t pid = ::fork();
     if (pid < 0) {
         throw std::runtime_error("fork failed");
@@ -126,7 +146,7 @@ RunnerResult runRunner(const RunnerRun& run) {
                 break;
         }
         std::signal(SIGPIPE, SIG_DFL);
-        ::execv(argv[0], argv.data());
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
 

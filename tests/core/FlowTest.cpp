@@ -146,5 +146,26 @@ TEST_F(FlowTest, CloseBoxes) {
     EXPECT_TRUE(game.ended());
 }
 
+TEST_F(FlowTest, AnEventThatLeavesNoScreenShownEndsTheProgram) {
+    newGameFromTitle();
+    loaded(ScreenId::frmLevel1).label("lblZiv").setCaption("0");
+    windowSystem.advance(3000);  // game over: the end screen over the frozen level 1
+    ASSERT_EQ(game.state(ScreenId::frmKonec), LoadState::Shown);
+
+    // Hiding level 1 is no event of its own: the rule waits for the end of the next one.
+    game.hide(ScreenId::frmLevel1);
+    EXPECT_FALSE(game.ended());
+    EXPECT_EQ(game.activeScreen(), ScreenId::frmKonec);
+
+    // The end screen's close box unloads it alone; nothing is shown afterwards.
+    game.closeRequested(loaded(ScreenId::frmKonec));
+
+    ASSERT_TRUE(game.ended());
+    EXPECT_EQ(events, std::vector<std::string>{"@3000 end"});
+    for (ScreenId id : flow::kAllScreens) {
+        EXPECT_EQ(game.state(id), LoadState::Unloaded);
+    }
+}
+
 }  // namespace
 }  // namespace kostkolam

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 #include "ui/qt/ClientArea.h"
 #include "ui/qt/QtWindowSystem.h"
 #include "ui/qt/ScreenWindow.h"
@@ -320,7 +321,7 @@ class Player {
 
 int run(const Options& options, QApplication& app) {
     ui::qt::QtWindowSystem windowSystem;
-    flow::Game game(windowSystem);
+    flow::Game game(windowSystem, table::screens());
     QObject context;
     TickObserver observer(game, context);
     windowSystem.setEventSink(observer);

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam {
@@ -17,7 +18,7 @@ void BM_GameTick(benchmark::State& state) {
     const int level = int(state.range(0));
     const ScreenId id = flow::levelScreen(level);
     ui::headless::HeadlessWindowSystem windowSystem;
-    flow::Game game(windowSystem);
+    flow::Game game(windowSystem, table::screens());
     game.start();
     game.load(id);
     game.show(id);
@@ -63,7 +64,7 @@ void BM_HeadlessGameNoInput(benchmark::State& state) {
     std::int64_t ticks = 0;
     for (auto _ : state) {
         ui::headless::HeadlessWindowSystem windowSystem;
-        flow::Game game(windowSystem);
+        flow::Game game(windowSystem, table::screens());
         CountingSink counter(game);
         windowSystem.setEventSink(counter);
         game.start();

@@ -105,7 +105,7 @@ std::string nextCommand(Dice& dice, const flow::Game& game) {
     }
     const ScreenId id = shown[dice.below(shown.size())];
     const ui::Screen& screen = *game.screen(id);
-    const std::string name(flow::screenName(id));
+    const std::string name(table::screenName(id));
     std::vector<int> standing;
     for (const ui::Button& b : screen.bricks()) {
         if (b.visible()) {
@@ -198,7 +198,7 @@ std::optional<Violation> InvariantChecker::check(const flow::Game& game) {
         } else if (screen->visible()) {
             seen = {};
         }
-        const std::string name(flow::screenName(id));
+        const std::string name(table::screenName(id));
         if (timers[0].enabled()) {
             if (screen->visible()) {
                 ++ticking;

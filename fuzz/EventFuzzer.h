@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 
 namespace kostkolam::fuzz {
 

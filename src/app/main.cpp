@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 #include "ui/qt/Desktop.h"
 #include "ui/qt/QtWindowSystem.h"
 
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
     // The application's name, its desktop entry and the icon every window shows.
     kostkolam::ui::qt::introduceToDesktop();
     kostkolam::ui::qt::QtWindowSystem windowSystem;
-    kostkolam::flow::Game game(windowSystem);
+    kostkolam::flow::Game game(windowSystem, kostkolam::table::screens());
     game.start();
     return QApplication::exec();
 }

@@ -1,43 +1,6 @@
 #include "flow/Game.h"
 
-#include "level/Level.h"
-#include "level/LevelLayouts.h"
-#include "screens/EndScreen.h"
-#include "screens/TitleScreen.h"
-#include "ui/ScreenLayouts.h"
-
 namespace kostkolam::flow {
-
-namespace {
-
-constexpr std::array<std::string_view, kScreenCount> kScreenNames = {
-    "frmCihlolam", "frmLevel1", "frmLevel2", "frmLevel3", "frmKonec"};
-
-}  // namespace
-
-std::string_view screenName(ScreenId id) {
-    return kScreenNames[std::size_t(id)];
-}
-
-std::optional<ScreenId> screenByName(std::string_view name) {
-    for (ScreenId id : kAllScreens) {
-        if (screenName(id) == name) {
-            return id;
-        }
-    }
-    return std::nullopt;
-}
-
-const ui::ScreenLayout& screenLayout(ScreenId id) {
-    switch (id) {
-        case ScreenId::frmCihlolam:
-            return ui::kTitleLayout;
-        case ScreenId::frmKonec:
-            return ui::kEndLayout;
-        default:
-            return level::levelLayout(levelNumber(id)).screen;
-    }
-}
 
 class Game::Event {
   public:
@@ -54,7 +17,8 @@ class Game::Event {
     Game& m_game;
 };
 
-Game::Game(ui::WindowSystem& windowSystem) : m_windowSystem(windowSystem) {
+Game::Game(ui::WindowSystem& windowSystem, const ScreenTable& screens)
+    : m_windowSystem(windowSystem), m_screens(screens) {
     m_windowSystem.setEventSink(*this);
 }
 
@@ -73,28 +37,18 @@ void Game::start() {
     show(ScreenId::frmCihlolam);
 }
 
-std::unique_ptr<ui::ScreenLogic> Game::makeLogic(ScreenId id, ui::Screen& screen) {
-    switch (id) {
-        case ScreenId::frmCihlolam:
-            return std::make_unique<screens::TitleScreen>(*this, screen);
-        case ScreenId::frmKonec:
-            return std::make_unique<screens::EndScreen>(*this, screen);
-        default:
-            return std::make_unique<level::Level>(*this, screen, levelNumber(id));
-    }
-}
-
 void Game::load(ScreenId id) {
     Slot& s = slot(id);
     if (m_ended || s.state != LoadState::Unloaded) {
         return;
     }
-    auto screen = std::make_unique<ui::Screen>(screenLayout(id), int(id));
+    const ScreenEntry& entry = m_screens[std::size_t(id)];
+    auto screen = std::make_unique<ui::Screen>(*entry.layout, int(id));
     m_windowSystem.attach(*screen);
     ++s.generation;
     s.state = LoadState::Hidden;
     s.live.screen = std::move(screen);
-    s.live.logic = makeLogic(id, *s.live.screen);
+    s.live.logic = entry.makeLogic(*this, m_module1, *s.live.screen);
     s.live.screen->setLogic(s.live.logic.get());
     s.live.logic->startUp();
 }

@@ -2,7 +2,8 @@
 
 // The screen registry and the screen flow: each screen's load state, the window operations load,
 // show, hide and unload, the end of the program, and the bracket around every event that keeps a
-// handler safe when its own screen is unloaded under it.
+// handler safe when its own screen is unloaded under it. Which screens there are, and what each
+// is built from, comes from the table it is given.
 
 #include <array>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "flow/Module1.h"
+#include "flow/ScreenFlow.h"
 #include "flow/ScreenId.h"
 #include "ui/WindowSystem.h"
 
@@ -18,16 +20,10 @@ namespace kostkolam::flow {
 
 enum class LoadState { Unloaded, Hidden, Shown };
 
-/// Names one loading of a screen. A handler keeps the handle of its own screen and asks
-/// Game::isCurrent after any step that may have unloaded it.
-struct ScreenHandle {
-    ScreenId id;
-    std::uint32_t generation;
-};
-
-class Game final : public ui::EventSink {
+class Game final : public ScreenFlow, public ui::EventSink {
   public:
-    explicit Game(ui::WindowSystem& windowSystem);
+    /// The table must outlive the game.
+    Game(ui::WindowSystem& windowSystem, const ScreenTable& screens);
     ~Game() override;
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
@@ -35,21 +31,13 @@ class Game final : public ui::EventSink {
     /// Program start: the title screen is loaded and shown, nothing else.
     void start();
 
-    /// Builds the screen from its layout and runs its start-up logic; a loaded screen is left as
-    /// it is.
-    void load(ScreenId id);
-    /// Makes a loaded screen visible, in front and active.
-    void show(ScreenId id);
-    void hide(ScreenId id);
-    /// Destroys the screen and stops its timers for good; its objects stay readable by a handler
-    /// still running on them until the outermost event ends. An unloaded screen is left alone.
-    void unload(ScreenId id);
-    /// Every screen goes at once; no further event reaches the game.
-    void endProgram();
-    /// A new game: every level screen goes, then a fresh level 1 is loaded and shown.
-    void startNewGame();
-    /// Shows a modal message box owned by the given screen.
-    void messageBox(ui::Screen& owner, const ui::MessageBox& box);
+    void load(ScreenId id) override;
+    void show(ScreenId id) override;
+    void hide(ScreenId id) override;
+    void unload(ScreenId id) override;
+    void endProgram() override;
+    void startNewGame() override;
+    void messageBox(ui::Screen& owner, const ui::MessageBox& box) override;
 
     LoadState state(ScreenId id) const;
     bool loaded(ScreenId id) const { return state(id) != LoadState::Unloaded; }
@@ -57,11 +45,10 @@ class Game final : public ui::EventSink {
     /// The screen shown last that is still shown.
     std::optional<ScreenId> activeScreen() const;
 
-    /// The live screen, or nullptr when it is not loaded.
-    ui::Screen* screen(ScreenId id) const;
+    ui::Screen* screen(ScreenId id) const override;
     ui::ScreenLogic* logic(ScreenId id) const;
-    ScreenHandle handle(ScreenId id) const;
-    bool isCurrent(const ScreenHandle& handle) const;
+    ScreenHandle handle(ScreenId id) const override;
+    bool isCurrent(const ScreenHandle& handle) const override;
 
     Module1& module1() { return m_module1; }
     const Module1& module1() const { return m_module1; }
@@ -93,9 +80,9 @@ class Game final : public ui::EventSink {
     const Slot& slot(ScreenId id) const { return m_slots[std::size_t(id)]; }
     bool accepts(const ui::Screen& screen) const { return !m_ended && screen.alive(); }
     void finishEvent();
-    std::unique_ptr<ui::ScreenLogic> makeLogic(ScreenId id, ui::Screen& screen);
 
     ui::WindowSystem& m_windowSystem;
+    const ScreenTable& m_screens;
     Module1 m_module1;
     std::array<Slot, kScreenCount> m_slots;
     /// Screens unloaded during the running event, destroyed when it ends.

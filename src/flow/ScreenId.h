@@ -1,10 +1,6 @@
 #pragma once
 
 #include <array>
-#include <optional>
-#include <string_view>
-
-#include "ui/Layout.h"
 
 namespace kostkolam::flow {
 
@@ -19,10 +15,6 @@ inline constexpr std::array<ScreenId, kScreenCount> kAllScreens = {
 
 inline constexpr std::array<ScreenId, 3> kLevelScreens = {ScreenId::frmLevel1, ScreenId::frmLevel2,
                                                           ScreenId::frmLevel3};
-
-std::string_view screenName(ScreenId id);
-std::optional<ScreenId> screenByName(std::string_view name);
-const ui::ScreenLayout& screenLayout(ScreenId id);
 
 /// 1, 2 or 3 for a level screen, 0 for the title and end screens.
 constexpr int levelNumber(ScreenId id) {

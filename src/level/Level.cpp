@@ -1,7 +1,6 @@
 #include "level/Level.h"
 
 #include "level/LabelNumber.h"
-#include "screens/EndScreen.h"
 #include "screens/HelpBox.h"
 
 namespace kostkolam::level {
@@ -49,11 +48,11 @@ std::int16_t negated(std::int16_t step) {
 
 }  // namespace
 
-Level::Level(flow::Game& game, ui::Screen& screen, int number)
-    : m_game(game),
+Level::Level(flow::ScreenFlow& flow, flow::Module1& module1, ui::Screen& screen, int number)
+    : m_flow(flow),
       m_screen(screen),
-      m_module1(game.module1()),
-      m_self(game.handle(flow::levelScreen(number))),
+      m_module1(module1),
+      m_self(flow.handle(flow::levelScreen(number))),
       m_number(number),
       m_cmdBod{},
       m_shpPosuvnik(screen.shape("shpPosuvnik")),
@@ -81,10 +80,10 @@ void Level::startUp() {
     if (m_number == 2) {
         // Level 2 carries on with the score reached in level 1, copied as text; level 1 is
         // finished with then.
-        if (const auto* first = dynamic_cast<const Level*>(m_game.logic(ScreenId::frmLevel1))) {
-            m_lblSko.setCaption(first->lblSko().caption());
+        if (ui::Screen* first = m_flow.screen(ScreenId::frmLevel1)) {
+            m_lblSko.setCaption(first->label("lblSko").caption());
         }
-        m_game.unload(ScreenId::frmLevel1);
+        m_flow.unload(ScreenId::frmLevel1);
     }
     centre(m_lblHra);
     centre(m_lblOdpocet);
@@ -133,13 +132,13 @@ void Level::keyTyped(std::uint16_t code) {
 
 void Level::menuChosen(int item) {
     if (item == m_mnuNovaHra) {
-        m_game.startNewGame();
+        m_flow.startNewGame();
     } else if (item == m_mnuPausa) {
         m_tmrHra.setEnabled(!m_tmrHra.enabled());
     } else if (item == m_mnuKonec) {
-        m_game.endProgram();
+        m_flow.endProgram();
     } else if (item == m_mnuNapoveda) {
-        m_game.messageBox(m_screen, screens::kHelpBox);
+        m_flow.messageBox(m_screen, screens::kHelpBox);
     }
 }
 
@@ -371,18 +370,18 @@ bool Level::levelClearedStep() {
         }
     }
     m_tmrHra.stop();
-    m_game.hide(m_self.id);
+    m_flow.hide(m_self.id);
     if (m_number < kLevelCount) {
         const ScreenId next = flow::levelScreen(m_number + 1);
-        m_game.load(next);
-        m_game.show(next);
+        m_flow.load(next);
+        m_flow.show(next);
     } else {
         // There is no level after the third: the cleared field stays on the desktop, frozen,
         // and the end screen shows how the game went.
-        m_game.show(m_self.id);
+        m_flow.show(m_self.id);
         endGame();
     }
-    return m_game.isCurrent(m_self);
+    return m_flow.isCurrent(m_self);
 }
 
 void Level::lostBallHandOver() {
@@ -421,8 +420,8 @@ void Level::countdownTick() {
     m_tmrMezihra.stop();
     if (labelNumber(m_lblZiv.caption()) == 0) {
         // No lives left: the end screen opens with the texts it has.
-        m_game.load(ScreenId::frmKonec);
-        m_game.show(ScreenId::frmKonec);
+        m_flow.load(ScreenId::frmKonec);
+        m_flow.show(ScreenId::frmKonec);
         m_tmrHra.stop();
         m_tmrMezihra.stop();
     }
@@ -444,11 +443,13 @@ void Level::lostBallTick() {
 }
 
 void Level::endGame() {
-    m_game.load(ScreenId::frmKonec);
-    m_game.show(ScreenId::frmKonec);
-    if (auto* end = dynamic_cast<screens::EndScreen*>(m_game.logic(ScreenId::frmKonec))) {
-        end->lblLev().setCaption(kLevelNames[m_number - 1]);
-        end->lblSko().setCaption(m_lblSko.caption());
+    m_flow.load(ScreenId::frmKonec);
+    m_flow.show(ScreenId::frmKonec);
+    // The end screen's labels, written as the level's own code writes its labels; its logic
+    // chooses the verdict when the score arrives.
+    if (ui::Screen* end = m_flow.screen(ScreenId::frmKonec)) {
+        end->label("lblLev").setCaption(kLevelNames[m_number - 1]);
+        end->label("lblSko").setCaption(m_lblSko.caption());
     }
 }
 

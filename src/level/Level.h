@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "flow/Game.h"
+#include "flow/Module1.h"
+#include "flow/ScreenFlow.h"
 #include "level/LevelLayouts.h"
 #include "ui/Screen.h"
 
@@ -17,10 +18,9 @@ namespace kostkolam::level {
 class Level final : public ui::ScreenLogic {
   public:
     /// Resolves every object the logic uses by its layout name, once.
-    Level(flow::Game& game, ui::Screen& screen, int number);
+    Level(flow::ScreenFlow& flow, flow::Module1& module1, ui::Screen& screen, int number);
 
     int number() const { return m_number; }
-    const ui::Label& lblSko() const { return m_lblSko; }
 
     /// The level start, run when the screen is loaded.
     void startUp() override;
@@ -71,7 +71,7 @@ class Level final : public ui::ScreenLogic {
     void centre(ui::ShownObject& object);
     void addToLabel(ui::Label& label, double amount);
 
-    flow::Game& m_game;
+    flow::ScreenFlow& m_flow;
     ui::Screen& m_screen;
     flow::Module1& m_module1;
     const flow::ScreenHandle m_self;

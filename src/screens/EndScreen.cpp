@@ -10,9 +10,8 @@ std::string_view verdict(std::string_view score) {
     return score < std::string_view("0") ? "Příště to bude lepší :-(" : "Máš na další hru :-)";
 }
 
-EndScreen::EndScreen(flow::Game& game, ui::Screen& screen)
-    : m_game(game),
-      m_lblLev(screen.label("lblLev")),
+EndScreen::EndScreen(flow::ScreenFlow& flow, ui::Screen& screen)
+    : m_flow(flow),
       m_lblSko(screen.label("lblSko")),
       m_lblhlaska(screen.label("lblhlaska")),
       m_cmdNovahra(screen.button("cmdNovahra").ref().index),
@@ -34,15 +33,15 @@ void EndScreen::chooseVerdict() {
 
 void EndScreen::buttonClicked(int button) {
     if (button == m_cmdNovahra) {
-        m_game.unload(ScreenId::frmKonec);
-        m_game.startNewGame();
+        m_flow.unload(ScreenId::frmKonec);
+        m_flow.startNewGame();
     } else if (button == m_cmdKonec) {
-        m_game.unload(ScreenId::frmKonec);
+        m_flow.unload(ScreenId::frmKonec);
         for (ScreenId id : flow::kLevelScreens) {
-            m_game.unload(id);
+            m_flow.unload(id);
         }
-        m_game.load(ScreenId::frmCihlolam);
-        m_game.show(ScreenId::frmCihlolam);
+        m_flow.load(ScreenId::frmCihlolam);
+        m_flow.show(ScreenId::frmCihlolam);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "flow/Game.h"
+#include "flow/ScreenFlow.h"
 #include "ui/Screen.h"
 
 namespace kostkolam::screens {
@@ -13,10 +13,7 @@ std::string_view verdict(std::string_view score);
 /// The end screen: the level reached, the score, a verdict on it, and the way back into the game.
 class EndScreen final : public ui::ScreenLogic {
   public:
-    EndScreen(flow::Game& game, ui::Screen& screen);
-
-    ui::Label& lblLev() { return m_lblLev; }
-    ui::Label& lblSko() { return m_lblSko; }
+    EndScreen(flow::ScreenFlow& flow, ui::Screen& screen);
 
     /// Chooses the first verdict, for the still empty score.
     void startUp() override;
@@ -27,8 +24,7 @@ class EndScreen final : public ui::ScreenLogic {
   private:
     void chooseVerdict();
 
-    flow::Game& m_game;
-    ui::Label& m_lblLev;
+    flow::ScreenFlow& m_flow;
     ui::Label& m_lblSko;
     ui::Label& m_lblhlaska;
     const int m_cmdNovahra;

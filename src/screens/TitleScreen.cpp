@@ -6,8 +6,8 @@ namespace kostkolam::screens {
 
 using flow::ScreenId;
 
-TitleScreen::TitleScreen(flow::Game& game, ui::Screen& screen)
-    : m_game(game),
+TitleScreen::TitleScreen(flow::ScreenFlow& flow, ui::Screen& screen)
+    : m_flow(flow),
       m_screen(screen),
       m_mnuNovahra(screen.menuItem("mnuNovahra")),
       m_mnuKonec(screen.menuItem("mnuKonec")),
@@ -15,13 +15,13 @@ TitleScreen::TitleScreen(flow::Game& game, ui::Screen& screen)
 
 void TitleScreen::menuChosen(int item) {
     if (item == m_mnuNovahra) {
-        m_game.load(ScreenId::frmLevel1);
-        m_game.show(ScreenId::frmLevel1);
-        m_game.unload(ScreenId::frmCihlolam);
+        m_flow.load(ScreenId::frmLevel1);
+        m_flow.show(ScreenId::frmLevel1);
+        m_flow.unload(ScreenId::frmCihlolam);
     } else if (item == m_mnuKonec) {
-        m_game.endProgram();
+        m_flow.endProgram();
     } else if (item == m_mnuNapoveda) {
-        m_game.messageBox(m_screen, kHelpBox);
+        m_flow.messageBox(m_screen, kHelpBox);
     }
 }
 

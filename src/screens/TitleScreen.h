@@ -1,6 +1,6 @@
 #pragma once
 
-#include "flow/Game.h"
+#include "flow/ScreenFlow.h"
 #include "ui/Screen.h"
 
 namespace kostkolam::screens {
@@ -8,11 +8,11 @@ namespace kostkolam::screens {
 /// The title screen: a picture and a menu to start a game, read the help or quit.
 class TitleScreen final : public ui::ScreenLogic {
   public:
-    TitleScreen(flow::Game& game, ui::Screen& screen);
+    TitleScreen(flow::ScreenFlow& flow, ui::Screen& screen);
     void menuChosen(int item) override;
 
   private:
-    flow::Game& m_game;
+    flow::ScreenFlow& m_flow;
     ui::Screen& m_screen;
     const int m_mnuNovahra;
     const int m_mnuKonec;

@@ -154,9 +154,9 @@ std::string objectLine(const ui::Screen& screen, ObjectRef ref) {
 ScriptRunner::ScriptRunner(std::ostream& out)
     : m_out(out),
       m_windowSystem([this](const std::string& event) { m_out << event << '\n'; }),
-      m_game(m_windowSystem) {
+      m_game(m_windowSystem, table::screens()) {
     for (ScreenId id : flow::kAllScreens) {
-        m_names[std::size_t(id)] = std::make_unique<ui::Screen>(flow::screenLayout(id), -1);
+        m_names[std::size_t(id)] = std::make_unique<ui::Screen>(table::screenLayout(id), -1);
     }
     m_game.start();
 }
@@ -240,7 +240,7 @@ void ScriptRunner::execute(std::string_view line) {
 }
 
 ScreenId ScriptRunner::parseScreen(std::string_view word) const {
-    const auto id = flow::screenByName(word);
+    const auto id = table::screenByName(word);
     if (!id) {
         fail("unknown screen " + quoteWord(word));
     }
@@ -250,7 +250,7 @@ ScreenId ScriptRunner::parseScreen(std::string_view word) const {
 ObjectRef ScriptRunner::parseObject(ScreenId id, std::string_view word) const {
     const auto ref = m_names[std::size_t(id)]->find(word);
     if (!ref) {
-        fail("unknown object " + quoteWord(word) + " on " + std::string(flow::screenName(id)));
+        fail("unknown object " + quoteWord(word) + " on " + std::string(table::screenName(id)));
     }
     return *ref;
 }
@@ -258,7 +258,7 @@ ObjectRef ScriptRunner::parseObject(ScreenId id, std::string_view word) const {
 ui::Screen& ScriptRunner::loadedScreen(ScreenId id) const {
     ui::Screen* screen = m_game.screen(id);
     if (screen == nullptr) {
-        fail(std::string(flow::screenName(id)) + " is not loaded");
+        fail(std::string(table::screenName(id)) + " is not loaded");
     }
     return *screen;
 }
@@ -486,11 +486,11 @@ void ScriptRunner::dump(const Words& words) {
 void ScriptRunner::screens(const Words& words) {
     expectWords(words, 1);
     for (ScreenId id : flow::kAllScreens) {
-        m_out << (id == ScreenId::frmCihlolam ? "" : " ") << flow::screenName(id) << '='
+        m_out << (id == ScreenId::frmCihlolam ? "" : " ") << table::screenName(id) << '='
               << stateName(m_game.state(id));
     }
     const auto active = m_game.activeScreen();
-    m_out << " active=" << (active ? flow::screenName(*active) : std::string_view("none")) << '\n';
+    m_out << " active=" << (active ? table::screenName(*active) : std::string_view("none")) << '\n';
 }
 
 }  // namespace kostkolam::script

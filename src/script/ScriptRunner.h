@@ -16,6 +16,7 @@
 
 #include "flow/Game.h"
 #include "script/ScriptInput.h"
+#include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam::script {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam {
@@ -35,7 +36,7 @@ class FlowTest : public ::testing::Test {
     std::vector<std::string> events;
     ui::headless::HeadlessWindowSystem windowSystem{
         [this](const std::string& line) { events.push_back(line); }};
-    flow::Game game{windowSystem};
+    flow::Game game{windowSystem, table::screens()};
 };
 
 TEST_F(FlowTest, LoadingALoadedScreenRunsNoStartUpLogic) {

@@ -7,6 +7,7 @@
 
 #include "flow/ScreenId.h"
 #include "level/LevelLayouts.h"
+#include "table/ScreenTable.h"
 #include "ui/Screen.h"
 #include "ui/ScreenLayouts.h"
 
@@ -182,7 +183,7 @@ TEST(ScreenLayout, ClientAreasInEachScreensUnits) {
         {flow::ScreenId::frmKonec, 3870, 1950},
     };
     for (const Expected& e : kScreens) {
-        ui::Screen screen(flow::screenLayout(e.id), 0);
+        ui::Screen screen(table::screenLayout(e.id), 0);
         EXPECT_EQ(screen.scaleWidth(), e.width) << screen.name();
         EXPECT_EQ(screen.scaleHeight(), e.height) << screen.name();
     }

@@ -114,7 +114,7 @@ TEST(Accessibility, EveryScreenNamesItsWindowAndEachShownObjectWithItsRole) {
          {"Nová hra", "Konec"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(flow::screenName(c.id));
+        SCOPED_TRACE(table::screenName(c.id));
         QtGame qt;
         ScreenWindow* window = qt.openScreen(c.id);
         QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window);

@@ -65,7 +65,7 @@ TEST(Drawing, BackgroundPictureAtNaturalSizeOverTheWindowColour) {
     const QPoint onPicture[] = {{2, 150},   {60, 250},  {250, 160},
                                 {300, 268}, {324, 200}, {320, 288}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(flow::screenName(c.id));
+        SCOPED_TRACE(table::screenName(c.id));
         QtGame qt;
         ScreenWindow* w = qt.openScreen(c.id);
         const QImage shown = grabClient(*w);
@@ -132,7 +132,7 @@ TEST(Drawing, LabelsFillTheirRectanglesWithTheirColours) {
         {ScreenId::frmKonec, "lblSko", {2805, 270, 450, 360}, 0x008080FFu, {15, 12}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(flow::screenName(c.id)) + " " + c.label);
+        SCOPED_TRACE(std::string(table::screenName(c.id)) + " " + c.label);
         QtGame qt;
         ASSERT_NO_FATAL_FAILURE(qt.openEndScreen());
         const QImage shown = grabClient(*qt.window(c.id));

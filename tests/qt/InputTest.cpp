@@ -77,7 +77,7 @@ TEST(Input, F1ShowsTheHelpBoxOnTitleAndLevel) {
     const QString helpText =
         QString::fromUtf8(screens::kHelpBox.text.data(), qsizetype(screens::kHelpBox.text.size()));
     for (ScreenId id : {ScreenId::frmCihlolam, ScreenId::frmLevel1}) {
-        SCOPED_TRACE(flow::screenName(id));
+        SCOPED_TRACE(table::screenName(id));
         QtGame qt;
         SeenBox seen;
         qt.windows.setMessageBoxHook([&seen](QMessageBox& box) { recordAndAnswer(box, seen); });
@@ -187,7 +187,7 @@ TEST(Input, CloseBoxEndsTheGameExceptOnTheEndScreen) {
         {ScreenId::frmLevel1, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(flow::screenName(c.closed));
+        SCOPED_TRACE(table::screenName(c.closed));
         QtGame qt;
         ASSERT_NO_FATAL_FAILURE(qt.openEndScreen());
         ScreenWindow* closing = qt.window(c.closed);

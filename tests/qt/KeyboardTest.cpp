@@ -58,7 +58,7 @@ TEST(Keyboard, AltAndTheMnemonicOpenEachMenuOfTitleAndLevel) {
         {ScreenId::frmLevel1, kAltE, "mnuHelp"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(flow::screenName(c.id)) + " " + c.menu);
+        SCOPED_TRACE(std::string(table::screenName(c.id)) + " " + c.menu);
         QtGame qt;
         if (c.id == ScreenId::frmLevel1) {
             ASSERT_NO_FATAL_FAILURE(qt.openLevel1());

@@ -9,6 +9,7 @@
 #include <QRect>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 #include "ui/qt/QtWindowSystem.h"
 #include "ui/qt/ScreenWindow.h"
 
@@ -36,7 +37,7 @@ class QtGame {
 
     // The window system outlives the game that uses it.
     ui::qt::QtWindowSystem windows;
-    flow::Game game{windows};
+    flow::Game game{windows, table::screens()};
 };
 
 /// The client area as the player sees it, at one image pixel per logical pixel.

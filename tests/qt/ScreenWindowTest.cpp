@@ -138,7 +138,7 @@ TEST(ScreenWindow, LevelMenusHaveMnemonicsAndPause) {
     };
     qt.game.start();
     for (ScreenId id : flow::kLevelScreens) {
-        SCOPED_TRACE(flow::screenName(id));
+        SCOPED_TRACE(table::screenName(id));
         qt.game.load(id);
         qt.game.show(id);
         expectMenu(*qt.window(id), expected);

@@ -23,7 +23,7 @@ TEST(Timers, EachTimerRunsAtItsIntervalWithA16MsFloor) {
     const Case cases[] = {
         {ScreenId::frmLevel1, 50}, {ScreenId::frmLevel2, 75}, {ScreenId::frmLevel3, 16}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(flow::screenName(c.level));
+        SCOPED_TRACE(table::screenName(c.level));
         QtGame qt;
         const ScreenWindow& w = *qt.openScreen(c.level);
         const std::pair<const char*, int> intervals[] = {

@@ -140,7 +140,7 @@ void visitEveryScreen(GameDriver& driver) {
     for (const ScreenId id : flow::kAllScreens) {
         EXPECT_EQ(game.state(id),
                   id == ScreenId::frmCihlolam ? LoadState::Shown : LoadState::Unloaded)
-            << flow::screenName(id);
+            << table::screenName(id);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 
 namespace kostkolam::reliability {
 

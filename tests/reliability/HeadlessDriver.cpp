@@ -16,7 +16,7 @@ HeadlessDriver::HeadlessDriver()
 ui::Screen& HeadlessDriver::loaded(ScreenId id) {
     ui::Screen* screen = m_game.screen(id);
     if (!screen) {
-        throw std::logic_error(std::string(flow::screenName(id)) + " is not loaded");
+        throw std::logic_error(std::string(table::screenName(id)) + " is not loaded");
     }
     return *screen;
 }

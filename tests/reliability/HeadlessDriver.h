@@ -27,7 +27,7 @@ class HeadlessDriver final : public GameDriver {
 
     int m_helpBoxes = 0;
     ui::headless::HeadlessWindowSystem m_windows;
-    flow::Game m_game{m_windows};
+    flow::Game m_game{m_windows, table::screens()};
 };
 
 }  // namespace kostkolam::reliability

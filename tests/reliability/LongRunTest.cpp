@@ -92,7 +92,7 @@ TEST_P(LongRun, ThousandGamesInARow) {
         for (const ScreenId id : flow::kAllScreens) {
             ASSERT_EQ(game.state(id),
                       id == ScreenId::frmLevel1 ? LoadState::Shown : LoadState::Unloaded)
-                << flow::screenName(id);
+                << table::screenName(id);
         }
         driver->settle();
         ASSERT_TRUE(driver->holdsOnlyLoadedScreens());

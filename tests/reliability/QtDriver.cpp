@@ -27,7 +27,7 @@ ui::qt::ScreenWindow& QtDriver::window(ScreenId id) {
     const ui::Screen* screen = m_game.screen(id);
     ui::qt::ScreenWindow* found = screen ? ui::qt::QtWindowSystem::windowOf(*screen) : nullptr;
     if (!found) {
-        throw std::logic_error(std::string(flow::screenName(id)) + " has no window");
+        throw std::logic_error(std::string(table::screenName(id)) + " has no window");
     }
     return *found;
 }

@@ -49,7 +49,7 @@ class QtDriver final : public GameDriver {
 
     // The window system outlives the game that uses it.
     ui::qt::QtWindowSystem m_windows;
-    flow::Game m_game{m_windows};
+    flow::Game m_game{m_windows, table::screens()};
     std::int64_t m_now = 0;
     std::vector<Due> m_running;
     std::vector<Due> m_scratch;

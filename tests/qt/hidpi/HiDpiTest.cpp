@@ -125,7 +125,7 @@ TEST(HighDensity, WindowsKeepTheirLogicalSizeWithTwiceTheDevicePixels) {
                           {ScreenId::frmLevel1, {327, 289}},
                           {ScreenId::frmKonec, {258, 130}}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(flow::screenName(c.id));
+        SCOPED_TRACE(table::screenName(c.id));
         QtGame qt;
         ASSERT_NO_FATAL_FAILURE(open(qt, c.id));
         ScreenWindow* window = qt.window(c.id);
@@ -224,7 +224,7 @@ TEST(HighDensity, TextIsDrawnAtTheFullResolution) {
         {ScreenId::frmKonec, "lblhlaska"},  // green, bold
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(flow::screenName(c.id)) + " " + c.label);
+        SCOPED_TRACE(std::string(table::screenName(c.id)) + " " + c.label);
         QtGame qt;
         ASSERT_NO_FATAL_FAILURE(open(qt, c.id));
         ScreenWindow* window = qt.window(c.id);

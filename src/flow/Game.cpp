@@ -131,10 +131,6 @@ ui::Screen* Game::screen(ScreenId id) const {
     return slot(id).live.screen.get();
 }
 
-ui::ScreenLogic* Game::logic(ScreenId id) const {
-    return slot(id).live.logic.get();
-}
-
 ScreenHandle Game::handle(ScreenId id) const {
     return {id, slot(id).generation};
 }

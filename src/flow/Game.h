@@ -46,7 +46,6 @@ class Game final : public ScreenFlow, public ui::EventSink {
     std::optional<ScreenId> activeScreen() const;
 
     ui::Screen* screen(ScreenId id) const override;
-    ui::ScreenLogic* logic(ScreenId id) const;
     ScreenHandle handle(ScreenId id) const override;
     bool isCurrent(const ScreenHandle& handle) const override;
 

@@ -23,6 +23,43 @@ inline float plus(float a, double constant) {
     return float(double(a) + constant);
 }
 
+/// An object along one axis: where it starts and how far it reaches.
+struct Extent {
+    float start;
+    float size;
+};
+
+inline Extent alongX(const ui::ShownObject& o) {
+    return {o.left(), o.width()};
+}
+
+inline Extent alongY(const ui::ShownObject& o) {
+    return {o.top(), o.height()};
+}
+
+/// Where an object ends along an axis: its right or bottom edge.
+inline float farEdge(Extent e) {
+    return sum(e.start, e.size);
+}
+
+/// The ball and the object overlap along the axis; edges that meet count as overlapping.
+inline bool overlap(Extent ball, Extent object) {
+    return farEdge(ball) >= object.start && farEdge(object) >= ball.start;
+}
+
+/// Moving right or down, the ball's far edge has reached the object's near edge and is less than
+/// `band` past it.
+inline bool inBandPastNearEdge(Extent ball, Extent object, double band) {
+    const float ballEdge = farEdge(ball);
+    return ballEdge >= object.start && plus(object.start, band) > ballEdge;
+}
+
+/// Moving left or up, the ball's near edge has reached the object's far edge and is less than
+/// `band` past it. The band's end is the three-term sum, rounded once.
+inline bool inBandPastFarEdge(Extent ball, Extent object, double band) {
+    return farEdge(object) >= ball.start && sum(object.start, object.size, -band) < ball.start;
+}
+
 /// How far past an edge of a brick the ball may have come and still hit it, in playfield units.
 constexpr double kBrickBand = 5.0;
 /// The same for the paddle's sides and underside.
@@ -153,10 +190,11 @@ void Level::timerTicked(int timer) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Tests. B is the ball, P the paddle, K a brick; a side that is a sum is rounded once.
+// Tests. B is the ball, P the paddle, K a brick. Each test reads its values from the objects when
+// it runs.
 
 bool Level::rightWall() const {
-    return sum(m_shpKulicka.left(), m_shpKulicka.width()) >= m_screen.scaleWidth();
+    return farEdge(alongX(m_shpKulicka)) >= m_screen.scaleWidth();
 }
 
 bool Level::leftWall() const {
@@ -164,7 +202,7 @@ bool Level::leftWall() const {
 }
 
 bool Level::bottomWall() const {
-    return sum(m_shpKulicka.top(), m_shpKulicka.height()) >= m_screen.scaleHeight();
+    return farEdge(alongY(m_shpKulicka)) >= m_screen.scaleHeight();
 }
 
 bool Level::topWall() const {
@@ -174,59 +212,45 @@ bool Level::topWall() const {
 bool Level::paddleTop() const {
     const ui::Shape& b = m_shpKulicka;
     const ui::Shape& p = m_shpPosuvnik;
-    return sum(b.top(), b.height()) >= p.top() && sum(b.left(), b.width()) >= p.left() &&
-           sum(p.left(), p.width()) >= b.left();
+    return farEdge(alongY(b)) >= p.top() && overlap(alongX(b), alongX(p));
 }
 
 bool Level::paddleUnderside() const {
     const ui::Shape& b = m_shpKulicka;
     const ui::Shape& p = m_shpPosuvnik;
-    return sum(p.top(), p.height()) >= b.top() &&
-           sum(p.top(), p.height(), -kPaddleBand) < b.top() &&
-           sum(b.left(), b.width()) >= p.left() && sum(p.left(), p.width()) >= b.left();
+    return inBandPastFarEdge(alongY(b), alongY(p), kPaddleBand) && overlap(alongX(b), alongX(p));
 }
 
 bool Level::paddleLeftSide() const {
     const ui::Shape& b = m_shpKulicka;
     const ui::Shape& p = m_shpPosuvnik;
-    return sum(b.left(), b.width()) >= p.left() &&
-           plus(p.left(), kPaddleBand) > sum(b.left(), b.width()) &&
-           sum(b.top(), b.height()) >= p.top() && sum(p.top(), p.height()) >= b.top();
+    return inBandPastNearEdge(alongX(b), alongX(p), kPaddleBand) && overlap(alongY(b), alongY(p));
 }
 
 bool Level::paddleRightSide() const {
     const ui::Shape& b = m_shpKulicka;
     const ui::Shape& p = m_shpPosuvnik;
-    return sum(p.left(), p.width()) >= b.left() &&
-           sum(p.left(), p.width(), -kPaddleBand) < b.left() &&
-           sum(b.top(), b.height()) >= p.top() && sum(p.top(), p.height()) >= b.top();
+    return inBandPastFarEdge(alongX(b), alongX(p), kPaddleBand) && overlap(alongY(b), alongY(p));
 }
 
 bool Level::brickRight(const ui::Button& k) const {
     const ui::Shape& b = m_shpKulicka;
-    return sum(b.left(), b.width()) >= k.left() &&
-           plus(k.left(), kBrickBand) > sum(b.left(), b.width()) &&
-           sum(b.top(), b.height()) >= k.top() && sum(k.top(), k.height()) >= b.top();
+    return inBandPastNearEdge(alongX(b), alongX(k), kBrickBand) && overlap(alongY(b), alongY(k));
 }
 
 bool Level::brickLeft(const ui::Button& k) const {
     const ui::Shape& b = m_shpKulicka;
-    return sum(k.left(), k.width()) >= b.left() &&
-           sum(k.left(), k.width(), -kBrickBand) < b.left() &&
-           sum(b.top(), b.height()) >= k.top() && sum(k.top(), k.height()) >= b.top();
+    return inBandPastFarEdge(alongX(b), alongX(k), kBrickBand) && overlap(alongY(b), alongY(k));
 }
 
 bool Level::brickDown(const ui::Button& k) const {
     const ui::Shape& b = m_shpKulicka;
-    return sum(b.top(), b.height()) >= k.top() &&
-           plus(k.top(), kBrickBand) > sum(b.top(), b.height()) &&
-           sum(b.left(), b.width()) >= k.left() && sum(k.left(), k.width()) >= b.left();
+    return inBandPastNearEdge(alongY(b), alongY(k), kBrickBand) && overlap(alongX(b), alongX(k));
 }
 
 bool Level::brickUp(const ui::Button& k) const {
     const ui::Shape& b = m_shpKulicka;
-    return sum(k.top(), k.height()) >= b.top() && sum(k.top(), k.height(), -kBrickBand) < b.top() &&
-           sum(b.left(), b.width()) >= k.left() && sum(k.left(), k.width()) >= b.left();
+    return inBandPastFarEdge(alongY(b), alongY(k), kBrickBand) && overlap(alongX(b), alongX(k));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -297,35 +321,48 @@ void Level::gameTick() {
         if (!levelClearedStep()) {
             return;
         }
-        for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
-            ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
-            horizontalStep(brick);
-            if (krokY() == 1) {
-                downStep(brick);
-            } else {
-                upStep(brick);
-            }
-            paddleSteps();
-        }
-    } else {
-        // Levels 2 and 3 test only the bricks at indices where the ball moves down; where it
-        // moves up they also look for a cleared field and test the paddle.
-        for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
-            ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
-            horizontalStep(brick);
-            if (krokY() == 1) {
-                downStep(brick);
-                continue;
-            }
-            upStep(brick);
-            if (!levelClearedStep()) {
-                return;
-            }
-            paddleSteps();
-        }
+        levelOneLoop();
+    } else if (!laterLevelsLoop()) {
+        return;
     }
+    paddleSidesOnce();
+    paddleTopOnce();
+    move();
+}
 
-    // The paddle's sides, once.
+void Level::levelOneLoop() {
+    for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
+        ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
+        horizontalStep(brick);
+        if (krokY() == 1) {
+            downStep(brick);
+        } else {
+            upStep(brick);
+        }
+        paddleSteps();
+    }
+}
+
+bool Level::laterLevelsLoop() {
+    // Levels 2 and 3 test only the bricks at indices where the ball moves down; where it moves up
+    // they also look for a cleared field and test the paddle.
+    for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
+        ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
+        horizontalStep(brick);
+        if (krokY() == 1) {
+            downStep(brick);
+            continue;
+        }
+        upStep(brick);
+        if (!levelClearedStep()) {
+            return false;
+        }
+        paddleSteps();
+    }
+    return true;
+}
+
+void Level::paddleSidesOnce() {
     if (krokX() == 1) {
         if (paddleLeftSide()) {
             negateKrokX();
@@ -339,7 +376,9 @@ void Level::gameTick() {
             negateKrokX();
         }
     }
-    // The paddle's top and underside, once.
+}
+
+void Level::paddleTopOnce() {
     if (krokY() == 1) {
         if (paddleTop()) {
             negateKrokY();
@@ -351,7 +390,9 @@ void Level::gameTick() {
             negateKrokY();
         }
     }
-    // The move.
+}
+
+void Level::move() {
     m_shpKulicka.setLeft(plus(m_shpKulicka.left(), krokX()));
     m_shpKulicka.setTop(plus(m_shpKulicka.top(), krokY()));
 }

@@ -28,7 +28,8 @@ class Level final : public ui::ScreenLogic {
     void menuChosen(int item) override;
     void timerTicked(int timer) override;
 
-    /// One tick of `tmrHra`.
+    /// One tick of `tmrHra`: the loop over the bricks, then the paddle's sides, its top and
+    /// underside, and the move.
     void gameTick();
     /// One tick of `tmrMezihra`, the opening countdown.
     void countdownTick();
@@ -41,7 +42,7 @@ class Level final : public ui::ScreenLogic {
     void negateKrokX();
     void negateKrokY();
 
-    // Edge, paddle and brick tests; each reads its values from the objects when it runs.
+    // Wall, paddle and brick tests; each reads its values from the objects when it runs.
     bool rightWall() const;
     bool leftWall() const;
     bool bottomWall() const;
@@ -60,6 +61,14 @@ class Level final : public ui::ScreenLogic {
     void downStep(ui::Button& brick);
     void upStep(ui::Button& brick);
     void paddleSteps();
+    /// The loops over the brick indices. The later levels' loop returns false when this screen
+    /// has been unloaded meanwhile.
+    void levelOneLoop();
+    bool laterLevelsLoop();
+    /// After the loop: the paddle's sides, then its top and underside, once each; then the move.
+    void paddleSidesOnce();
+    void paddleTopOnce();
+    void move();
     void hit(ui::Button& brick);
     /// Returns false when this screen has been unloaded meanwhile (level 1's clear loads level 2,
     /// whose start unloads level 1): the tick must then end at once.

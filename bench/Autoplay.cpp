@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 #include "ui/qt/ClientArea.h"
 #include "ui/qt/QtWindowSystem.h"
@@ -69,7 +70,7 @@ std::optional<Options> parseOptions(int argc, char** argv) {
     const std::string_view seconds = argv[2];
     if (std::from_chars(level.data(), level.data() + level.size(), options.level).ec !=
             std::errc() ||
-        options.level < 1 || options.level > 3) {
+        options.level < 1 || options.level > level::kLevelCount) {
         return std::nullopt;
     }
     if (std::from_chars(seconds.data(), seconds.data() + seconds.size(), options.seconds).ec !=

@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "flow/Game.h"
+#include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
@@ -38,7 +39,7 @@ void BM_GameTick(benchmark::State& state) {
         state.SkipWithError("a brick was hit: the ball was not in open space");
     }
 }
-BENCHMARK(BM_GameTick)->DenseRange(1, 3)->ArgName("level");
+BENCHMARK(BM_GameTick)->DenseRange(1, level::kLevelCount)->ArgName("level");
 
 /// Forwards every event to the game and counts the timer ticks.
 class CountingSink final : public ui::EventSink {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "level/LabelNumber.h"
+#include "level/LevelLayouts.h"
 #include "script/ScriptRunner.h"
 
 namespace kostkolam::fuzz {
@@ -261,7 +262,7 @@ FuzzResult fuzz(std::uint64_t seed, std::uint64_t events) {
         result.events += 1 + (session->ticks() - ticksBefore);
 
         const flow::Game& game = session->game();
-        for (int level = 1; level <= 3; ++level) {
+        for (int level = 1; level <= level::kLevelCount; ++level) {
             if (game.state(flow::levelScreen(level)) == LoadState::Shown) {
                 ++result.coverage.levelsReached[level - 1];
             }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 
 namespace kostkolam::fuzz {
@@ -36,14 +37,14 @@ class InvariantChecker {
         bool hidden = false;
         bool countdownRunningWhenHidden = false;
     };
-    HiddenLevel m_levels[3];
+    HiddenLevel m_levels[level::kLevelCount];
 };
 
 struct Coverage {
     std::uint64_t commands = 0;
     std::uint64_t ticks = 0;
     std::uint64_t games = 0;
-    std::uint64_t levelsReached[3] = {};
+    std::uint64_t levelsReached[level::kLevelCount] = {};
     std::uint64_t gameOvers = 0;
     std::uint64_t helpBoxes = 0;
 };

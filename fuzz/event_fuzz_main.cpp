@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
         total.games += result.coverage.games;
         total.gameOvers += result.coverage.gameOvers;
         total.helpBoxes += result.coverage.helpBoxes;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < kostkolam::level::kLevelCount; ++i) {
             total.levelsReached[i] += result.coverage.levelsReached[i];
         }
         if (result.violation) {

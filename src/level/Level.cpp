@@ -73,8 +73,8 @@ constexpr double kPaddleStep = 3.0;
 constexpr float kServeBallTop = 70.0f;
 constexpr float kServePaddleTop = 130.0f;
 
-constexpr std::uint16_t kKeyLeft = 97;    // "a"
-constexpr std::uint16_t kKeyRight = 100;  // "d"
+constexpr std::uint16_t kKeyLeft = 'a';
+constexpr std::uint16_t kKeyRight = 'd';
 
 constexpr const char* kLevelNames[kLevelCount] = {"1. levelu", "2. levelu", "3. levelu"};
 

@@ -148,13 +148,13 @@ constexpr MenuItemLayout kLevelMenu[] = {
     {.name = "mnuNapoveda", .caption = "&Nápověda", .shortcut = Shortcut::F1, .depth = 1},
 };
 
-constexpr ui::Colour kLightOrange = 0x0080C0FFu;
-constexpr ui::Colour kLightRed = 0x008080FFu;
-constexpr ui::Colour kBlack = 0x00000000u;
-constexpr ui::Colour kWhite = 0x00FFFFFFu;
+using ui::kBlack;
+using ui::kLightOrange;
+using ui::kLightRed;
+using ui::kWhite;
 
-constexpr FontSpec kBannerFont{.face = "MS Sans Serif", .sizePt = 8.25f, .weight = 700};
-constexpr FontSpec kDigitFont{.face = "MS Sans Serif", .sizePt = 13.5f, .weight = 400};
+constexpr FontSpec kBannerFont{.face = ui::kStoredFontFace, .sizePt = 8.25f, .weight = 700};
+constexpr FontSpec kDigitFont{.face = ui::kStoredFontFace, .sizePt = 13.5f, .weight = 400};
 
 /// The six labels; only the banner and the countdown digit differ between the levels.
 constexpr std::array<LabelLayout, 6> levelLabels(Rectangle banner, Rectangle digit) {
@@ -238,8 +238,8 @@ constexpr ui::WindowLayout levelWindow(std::string_view name, std::string_view c
                                        const ui::PictureAsset& picture) {
     return {.name = name,
             .caption = caption,
-            .clientWidthTwips = 4905,
-            .clientHeightTwips = 4335,
+            .clientWidthTwips = ui::kGameClientWidthTwips,
+            .clientHeightTwips = ui::kGameClientHeightTwips,
             .background = ui::kTooltipBackground,
             .picture = &picture,
             .scaleMode = ui::ScaleMode::Playfield,
@@ -247,30 +247,27 @@ constexpr ui::WindowLayout levelWindow(std::string_view name, std::string_view c
             .menu = kLevelMenu};
 }
 
-const LevelLayout kLevels[kLevelCount] = {
-    {.level = 1,
-     .screen = {.window = levelWindow("frmLevel1", "Kostkolam - Level 1", ui::kLevel1Background),
-                .bricks = kGridBricks,
-                .shapes = kShapes1,
-                .labels = kLabels1,
-                .timers = kTimers1}},
-    {.level = 2,
-     .screen = {.window = levelWindow("frmLevel2", "Kostkolam - Level 2", ui::kLevel2Background),
-                .bricks = kHourglassBricks,
-                .shapes = kShapes2,
-                .labels = kLabels2,
-                .timers = kTimers2}},
-    {.level = 3,
-     .screen = {.window = levelWindow("frmLevel3", "Kostkolam - Level 3", ui::kLevel3Background),
-                .bricks = kCheckerboardBricks,
-                .shapes = kShapes3,
-                .labels = kLabels3,
-                .timers = kTimers3}},
+const ui::ScreenLayout kLevels[kLevelCount] = {
+    {.window = levelWindow("frmLevel1", "Kostkolam - Level 1", ui::kLevel1Background),
+     .bricks = kGridBricks,
+     .shapes = kShapes1,
+     .labels = kLabels1,
+     .timers = kTimers1},
+    {.window = levelWindow("frmLevel2", "Kostkolam - Level 2", ui::kLevel2Background),
+     .bricks = kHourglassBricks,
+     .shapes = kShapes2,
+     .labels = kLabels2,
+     .timers = kTimers2},
+    {.window = levelWindow("frmLevel3", "Kostkolam - Level 3", ui::kLevel3Background),
+     .bricks = kCheckerboardBricks,
+     .shapes = kShapes3,
+     .labels = kLabels3,
+     .timers = kTimers3},
 };
 
 }  // namespace
 
-const LevelLayout& levelLayout(int level) {
+const ui::ScreenLayout& levelLayout(int level) {
     return kLevels[level - 1];
 }
 

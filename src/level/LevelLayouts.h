@@ -10,12 +10,7 @@ namespace kostkolam::level {
 inline constexpr int kBrickCount = 35;
 inline constexpr int kLevelCount = 3;
 
-struct LevelLayout {
-    int level;
-    ui::ScreenLayout screen;
-};
-
 /// The layout of level 1, 2 or 3.
-const LevelLayout& levelLayout(int level);
+const ui::ScreenLayout& levelLayout(int level);
 
 }  // namespace kostkolam::level

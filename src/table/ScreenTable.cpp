@@ -33,9 +33,9 @@ std::unique_ptr<ui::ScreenLogic> makeEnd(flow::ScreenFlow& flow, flow::Module1& 
 const flow::ScreenTable& screens() {
     static const flow::ScreenTable table = {{
         {&ui::kTitleLayout, &makeTitle},
-        {&level::levelLayout(1).screen, &makeLevel<1>},
-        {&level::levelLayout(2).screen, &makeLevel<2>},
-        {&level::levelLayout(3).screen, &makeLevel<3>},
+        {&level::levelLayout(1), &makeLevel<1>},
+        {&level::levelLayout(2), &makeLevel<2>},
+        {&level::levelLayout(3), &makeLevel<3>},
         {&ui::kEndLayout, &makeEnd},
     }};
     return table;

@@ -24,6 +24,13 @@ using Colour = std::uint32_t;
 inline constexpr Colour kSystemColourFlag = 0x80000000u;
 inline constexpr Colour kTooltipBackground = 0x80000018u;
 
+/// The colours the layouts share: the lives and the score labels are light orange and light red
+/// on the level screens' status line and on the end screen alike.
+inline constexpr Colour kLightOrange = 0x0080C0FFu;
+inline constexpr Colour kLightRed = 0x008080FFu;
+inline constexpr Colour kBlack = 0x00000000u;
+inline constexpr Colour kWhite = 0x00FFFFFFu;
+
 constexpr bool isSystemColour(Colour c) {
     return (c & kSystemColourFlag) != 0;
 }
@@ -38,6 +45,10 @@ constexpr std::uint8_t blue(Colour c) {
 }
 
 inline constexpr std::uint16_t kCentralEuropeanCharset = 238;
+
+/// The face every stored font asks for; the backend substitutes a sans-serif face that has the
+/// Czech letters.
+inline constexpr std::string_view kStoredFontFace = "MS Sans Serif";
 
 struct FontSpec {
     std::string_view face;
@@ -76,6 +87,10 @@ struct MenuItemLayout {
 
     constexpr bool isSeparator() const { return caption == "-"; }
 };
+
+/// The client area of the title screen and of every level screen, in twips.
+inline constexpr int kGameClientWidthTwips = 4905;
+inline constexpr int kGameClientHeightTwips = 4335;
 
 struct WindowLayout {
     std::string_view name;

@@ -15,23 +15,31 @@ Geometry convert(const Rectangle& r, UnitSize twips) {
             twipsToUnits(r.width, twips.x), twipsToUnits(r.height, twips.y)};
 }
 
-/// Splits "cmdBod(7)" into "cmdBod" and 7; a plain name gives index -1.
-std::pair<std::string_view, int> splitArrayName(std::string_view name) {
+/// A layout name taken apart: "cmdBod(7)" is the control array "cmdBod" at index 7, "lblSko" a
+/// plain name without an index.
+struct NameParts {
+    std::string_view base;
+    std::optional<int> index;
+};
+
+/// Nothing for a control array name whose index is not a plain decimal number ("cmdBod(07)",
+/// "cmdBod(x)", "cmdBod(-1)").
+std::optional<NameParts> splitArrayName(std::string_view name) {
     if (name.size() < 4 || name.back() != ')') {
-        return {name, -1};
+        return NameParts{name, std::nullopt};
     }
     const auto open = name.find('(');
     if (open == std::string_view::npos || open == 0) {
-        return {name, -1};
+        return NameParts{name, std::nullopt};
     }
     const std::string_view digits = name.substr(open + 1, name.size() - open - 2);
     int index = -1;
     const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
     if (ec != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
         (digits.size() > 1 && digits.front() == '0') || index < 0) {
-        return {name, -2};
+        return std::nullopt;
     }
-    return {name.substr(0, open), index};
+    return NameParts{name.substr(0, open), index};
 }
 
 }  // namespace
@@ -167,13 +175,13 @@ void Screen::kill() {
 }
 
 std::optional<ObjectRef> Screen::find(std::string_view name) const {
-    const auto [base, index] = splitArrayName(name);
-    if (index == -2) {
+    const std::optional<NameParts> parts = splitArrayName(name);
+    if (!parts) {
         return std::nullopt;
     }
-    if (index >= 0) {
+    if (parts->index) {
         for (const Button& b : m_bricks) {
-            if (b.layout().name == base && b.layout().arrayIndex == index) {
+            if (b.layout().name == parts->base && b.layout().arrayIndex == *parts->index) {
                 return b.ref();
             }
         }

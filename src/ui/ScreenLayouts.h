@@ -9,8 +9,4 @@ namespace kostkolam::ui {
 extern const ScreenLayout kTitleLayout;
 extern const ScreenLayout kEndLayout;
 
-/// The face every stored "MS Sans Serif" font asks for; the backend substitutes a sans-serif face
-/// that has the Czech letters.
-inline constexpr std::string_view kStoredFontFace = "MS Sans Serif";
-
 }  // namespace kostkolam::ui

@@ -16,7 +16,7 @@ using fuzz::replay;
 
 std::vector<std::string> knockOutAllBricks(const std::string& screen) {
     std::vector<std::string> lines;
-    for (int i = 0; i < 35; ++i) {
+    for (int i = 0; i < level::kBrickCount; ++i) {
         lines.push_back("set " + screen + " cmdBod(" + std::to_string(i) + ") Visible 0");
     }
     return lines;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
@@ -101,7 +102,7 @@ TEST_F(FlowTest, LevelOnesTickEndsWhereLevelTwoUnloadedItsScreen) {
     }
     game.module1().KrokX = -1;
     game.module1().KrokY = -1;
-    game.module1().Index = 35;
+    game.module1().Index = level::kBrickCount;
 
     game.timerTicked(level1.timer("tmrHra"));
 
@@ -111,7 +112,7 @@ TEST_F(FlowTest, LevelOnesTickEndsWhereLevelTwoUnloadedItsScreen) {
     EXPECT_EQ(game.state(ScreenId::frmLevel2), LoadState::Shown);
     EXPECT_EQ(game.module1().KrokX, 1);
     EXPECT_EQ(game.module1().KrokY, 1);
-    EXPECT_EQ(game.module1().Index, 35);
+    EXPECT_EQ(game.module1().Index, level::kBrickCount);
     EXPECT_EQ(loaded(ScreenId::frmLevel2).label("lblSko").caption(), "0");
     EXPECT_EQ(game.activeScreen(), ScreenId::frmLevel2);
 }

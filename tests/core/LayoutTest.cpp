@@ -40,7 +40,7 @@ constexpr MovingObject kMovingObjects[] = {
 TEST(LevelLayout, MovingObjectsConvertToPlayfieldUnits) {
     for (const MovingObject& expected : kMovingObjects) {
         SCOPED_TRACE(std::string(expected.name) + " on level " + std::to_string(expected.level));
-        ui::Screen screen(levelLayout(expected.level).screen, 0);
+        ui::Screen screen(levelLayout(expected.level), 0);
         const ui::Shape& shape = screen.shape(expected.name);
         EXPECT_DOUBLE_EQ(rounded3(shape.left()), expected.left);
         EXPECT_DOUBLE_EQ(rounded3(shape.top()), expected.top);
@@ -52,7 +52,7 @@ TEST(LevelLayout, MovingObjectsConvertToPlayfieldUnits) {
 TEST(LevelLayout, ClientAreaAndBricksInPlayfieldUnits) {
     for (int n = 1; n <= level::kLevelCount; ++n) {
         SCOPED_TRACE("level " + std::to_string(n));
-        ui::Screen screen(levelLayout(n).screen, 0);
+        ui::Screen screen(levelLayout(n), 0);
         EXPECT_EQ(screen.scaleWidth(), 81.498f);
         EXPECT_EQ(screen.scaleHeight(), 136.0f);
         for (const ui::Button& brick : screen.bricks()) {
@@ -65,7 +65,7 @@ TEST(LevelLayout, ClientAreaAndBricksInPlayfieldUnits) {
 TEST(LevelLayout, BricksAreThirtyFiveInIndexOrderWithOnePicture) {
     for (int n = 1; n <= level::kLevelCount; ++n) {
         SCOPED_TRACE("level " + std::to_string(n));
-        const auto& bricks = levelLayout(n).screen.bricks;
+        const auto& bricks = levelLayout(n).bricks;
         ASSERT_EQ(bricks.size(), std::size_t(kBrickCount));
         for (int i = 0; i < kBrickCount; ++i) {
             const ui::ButtonLayout& b = bricks[std::size_t(i)];
@@ -84,7 +84,7 @@ TEST(LevelLayout, BricksAreThirtyFiveInIndexOrderWithOnePicture) {
 TEST(LevelLayout, NoTwoBricksOfOneRowOverlap) {
     for (int n = 1; n <= level::kLevelCount; ++n) {
         SCOPED_TRACE("level " + std::to_string(n));
-        const auto& bricks = levelLayout(n).screen.bricks;
+        const auto& bricks = levelLayout(n).bricks;
         for (const auto& a : bricks) {
             for (const auto& b : bricks) {
                 if (&a == &b || a.rect.top != b.rect.top) {
@@ -99,7 +99,7 @@ TEST(LevelLayout, NoTwoBricksOfOneRowOverlap) {
 }
 
 TEST(LevelLayout, LevelOneIsAGridOfSevenBySeven) {
-    const auto& bricks = levelLayout(1).screen.bricks;
+    const auto& bricks = levelLayout(1).bricks;
     for (int i = 0; i < kBrickCount; ++i) {
         EXPECT_EQ(bricks[std::size_t(i)].rect.left, 720 * (i % 7)) << i;
         EXPECT_EQ(bricks[std::size_t(i)].rect.top, 240 * (i / 7)) << i;
@@ -107,7 +107,7 @@ TEST(LevelLayout, LevelOneIsAGridOfSevenBySeven) {
 }
 
 TEST(LevelLayout, LevelTwoIsAnHourglassOfNineCentredRows) {
-    const auto& bricks = levelLayout(2).screen.bricks;
+    const auto& bricks = levelLayout(2).bricks;
     std::map<int, std::pair<int, int>> rows;  // Top -> leftmost Left, rightmost right edge
     for (const auto& b : bricks) {
         auto [it, fresh] = rows.try_emplace(b.rect.top, b.rect.left, b.rect.left + b.rect.width);
@@ -126,14 +126,14 @@ TEST(LevelLayout, LevelTwoIsAnHourglassOfNineCentredRows) {
 }
 
 TEST(LevelLayout, LevelThreeKeepsLevelOnesTopRows) {
-    const auto& first = levelLayout(1).screen.bricks;
-    const auto& third = levelLayout(3).screen.bricks;
+    const auto& first = levelLayout(1).bricks;
+    const auto& third = levelLayout(3).bricks;
     for (std::size_t i = 0; i < 14; ++i) {
         EXPECT_EQ(third[i].rect.left, first[i].rect.left) << i;
         EXPECT_EQ(third[i].rect.top, first[i].rect.top) << i;
     }
     // The rightmost brick of the checkerboard reaches past the client edge.
-    ui::Screen screen(levelLayout(3).screen, 0);
+    ui::Screen screen(levelLayout(3), 0);
     const ui::Button& last = screen.bricks()[34];
     EXPECT_DOUBLE_EQ(rounded3(last.left() + last.width()), 83.243);
     EXPECT_GT(last.left() + last.width(), screen.scaleWidth());
@@ -141,7 +141,7 @@ TEST(LevelLayout, LevelThreeKeepsLevelOnesTopRows) {
 
 TEST(LevelLayout, StatusLabelsEndOnTheBottomEdge) {
     for (int n = 1; n <= level::kLevelCount; ++n) {
-        ui::Screen screen(levelLayout(n).screen, 0);
+        ui::Screen screen(levelLayout(n), 0);
         for (const char* name : {"lblZivot", "lblZiv", "lblSkore", "lblSko"}) {
             const ui::Label& label = screen.label(name);
             EXPECT_EQ(label.top() + label.height(), 136.0f) << name << " on level " << n;
@@ -167,7 +167,7 @@ TEST(LevelLayout, TimerIntervals) {
         {1, "tmrMezihra", 1000}, {2, "tmrZivot", 1000}, {3, "tmrMezihra", 1000},
     };
     for (const TimerInterval& t : kIntervals) {
-        ui::Screen screen(levelLayout(t.level).screen, 0);
+        ui::Screen screen(levelLayout(t.level), 0);
         EXPECT_EQ(screen.timer(t.name).interval(), t.intervalMs) << t.name << " " << t.level;
     }
 }
@@ -190,7 +190,7 @@ TEST(ScreenLayout, ClientAreasInEachScreensUnits) {
 }
 
 TEST(ScreenLayout, NamesResolveToTheirObjects) {
-    ui::Screen level(levelLayout(1).screen, 0);
+    ui::Screen level(levelLayout(1), 0);
     EXPECT_EQ(level.find("cmdBod(0)"), (ui::ObjectRef{ui::ObjectKind::Brick, 0}));
     EXPECT_EQ(level.find("cmdBod(34)"), (ui::ObjectRef{ui::ObjectKind::Brick, 34}));
     EXPECT_EQ(level.find("cmdBod(35)"), std::nullopt);

@@ -41,8 +41,8 @@ class VirtualClockTest : public ::testing::Test {
   protected:
     /// A level screen whose timers run on the test's clock; `level` picks the game tick's interval.
     ui::Screen& screen(int level) {
-        auto& s = m_screens.emplace_back(
-            std::make_unique<ui::Screen>(level::levelLayout(level).screen, level));
+        auto& s =
+            m_screens.emplace_back(std::make_unique<ui::Screen>(level::levelLayout(level), level));
         s->setTimerService(&clock);
         return *s;
     }

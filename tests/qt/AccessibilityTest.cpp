@@ -100,9 +100,9 @@ TEST(Accessibility, EveryScreenNamesItsWindowAndEachShownObjectWithItsRole) {
     };
     const Case cases[] = {
         {ScreenId::frmCihlolam, "Úvodní obrazovka", {}, 0, {}},
-        {ScreenId::frmLevel1, "Hrací plocha", kLevelObjects, 35, {}},
-        {ScreenId::frmLevel2, "Hrací plocha", kLevelObjects, 35, {}},
-        {ScreenId::frmLevel3, "Hrací plocha", kLevelObjects, 35, {}},
+        {ScreenId::frmLevel1, "Hrací plocha", kLevelObjects, level::kBrickCount, {}},
+        {ScreenId::frmLevel2, "Hrací plocha", kLevelObjects, level::kBrickCount, {}},
+        {ScreenId::frmLevel3, "Hrací plocha", kLevelObjects, level::kBrickCount, {}},
         {ScreenId::frmKonec,
          "Konec hry",
          {{"Skončil jsi v:", QAccessible::StaticText},

@@ -87,7 +87,7 @@ TEST(Fonts, StoredFontTextsStayOnOneLineOfTheirLabels) {
         }
     }
     for (int level = 1; level <= level::kLevelCount; ++level) {
-        for (const ui::LabelLayout& label : level::levelLayout(level).screen.labels) {
+        for (const ui::LabelLayout& label : level::levelLayout(level).labels) {
             if (label.name == "lblHra") {
                 cases.push_back({&label, {label.caption}});
             }
@@ -107,7 +107,7 @@ TEST(Fonts, StoredFontTextsStayOnOneLineOfTheirLabels) {
 }
 
 TEST(Fonts, WindowDefaultFontFitsOneLineIntoAStatusLabel) {
-    const auto labels = level::levelLayout(1).screen.labels;
+    const auto labels = level::levelLayout(1).labels;
     QFont large = QApplication::font();
     large.setPixelSize(24);
     QFont small = QApplication::font();

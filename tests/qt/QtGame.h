@@ -9,6 +9,7 @@
 #include <QRect>
 
 #include "flow/Game.h"
+#include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 #include "ui/qt/QtWindowSystem.h"
 #include "ui/qt/ScreenWindow.h"

@@ -182,7 +182,7 @@ TEST(ScreenWindow, BricksAreClickFocusButtonsAtTheirLayoutPlaces) {
                   ->clientArea()
                   ->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)
                   .size(),
-              qsizetype(35));
+              qsizetype(level::kBrickCount));
 }
 
 TEST(ScreenWindow, EndScreenButtonsTakeTheFocusInTabOrder) {

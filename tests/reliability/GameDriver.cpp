@@ -102,7 +102,7 @@ void playGame(GameDriver& driver, int levelsToClear, bool askForHelp) {
     ASSERT_EQ(game.state(ScreenId::frmKonec), LoadState::Shown)
         << "no game over after " << steps << " steps";
     // The game ended where the plan said: on the first level not cleared, or on level 3 cleared.
-    const int lastLevel = std::min(levelsToClear + 1, 3);
+    const int lastLevel = std::min(levelsToClear + 1, level::kLevelCount);
     EXPECT_EQ(game.screen(ScreenId::frmKonec)->label("lblLev").caption(),
               std::to_string(lastLevel) + ". levelu");
 

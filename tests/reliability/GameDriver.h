@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "flow/Game.h"
+#include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 
 namespace kostkolam::reliability {

@@ -49,7 +49,7 @@ class QtWindowSystem::View final : public ScreenView, public TimerService {
 };
 
 QtWindowSystem::QtWindowSystem()
-    : m_defaultFont(windowDefaultFont(QApplication::font(), level::levelLayout(1).screen.labels)) {
+    : m_defaultFont(windowDefaultFont(QApplication::font(), level::levelLayout(1).labels)) {
     // The game ends the program itself, also when its last window merely closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();

@@ -12,25 +12,12 @@
 #
 # KOSTKOLAM=path/to/kostkolam checks another build (default build/src/app/kostkolam, built if
 # missing). The trace and the report stay in the folder the report names.
+# shellcheck source=tools/x-session.sh
 . "$(dirname "$0")/x-session.sh"
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-60}"
-game="${KOSTKOLAM:-build/src/app/kostkolam}"
-
-need=(Xvfb xvfb xdotool xdotool xdpyinfo x11-utils strace strace)
-missing=()
-for ((i = 0; i < ${#need[@]}; i += 2)); do
-    command -v "${need[i]}" >/dev/null 2>&1 || missing+=("${need[i + 1]}")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    as_root=""
-    [ "$(id -u)" -eq 0 ] || as_root="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $as_root apt-get update -q
-    $as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
 
 # Reads a trace of strace -f -yy and prints what the game did to files and sockets; fails when it
 # wrote, created, renamed or removed a file or used the network.
@@ -173,23 +160,12 @@ if [ "${1:-}" = --analyse ]; then
     exit
 fi
 
-if [ ! -x "$game" ]; then
-    if [ -n "${KOSTKOLAM:-}" ]; then
-        echo "hygiene: no game at $game" >&2
-        exit 2
-    fi
-    cmake -S . -B build -G Ninja >/dev/null
-    cmake --build build -j 2 --target kostkolam
-fi
-game="$(cd "$(dirname "$game")" && pwd)/$(basename "$game")"
+install_packages xvfb xdotool x11-utils strace
+find_game hygiene
 
 work="$(mktemp -d /tmp/kostkolam-hygiene.XXXXXX)"
-mkdir -p "$work/home" "$work/runtime"
-chmod 700 "$work/runtime"
-# A fresh home and session folder, as a player who starts the game for the first time has; any
-# file the game writes shows up on the trace wherever it goes.
-export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
-unset XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME QT_LOGGING_RULES QT_QPA_PLATFORM
+# Any file the game writes shows up on the trace wherever it goes.
+fresh_home "$work"
 
 strace_pid=""
 xvfb_pid=""

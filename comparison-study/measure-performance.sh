@@ -4,16 +4,18 @@
 # title screen, idle CPU and wake-ups, CPU and tick timing while a level plays, and the rules'
 # benchmarks. Writes build-perf/performance/results.md (the table) and raw.jsonl (every sample).
 #
-#   tools/measure-performance.sh
+#   comparison-study/measure-performance.sh
 #
 # Environment: RUNS (start-ups per program, default 9), PLAY_SECONDS (default 20), IDLE_SECONDS
 # (default 10), QUIET_LOAD (wait for a 1-minute load below this before each phase, default 1.5),
 # QUIET_WAIT (longest wait for it in seconds, default 300), SOURCE_DIR (the tree to build, default
-# this repository) and BUILD_DIR (default build-perf beside this script's tools/). Installs what it
+# this repository) and BUILD_DIR (default build-perf at the top of this repository). Installs what it
 # needs with apt-get; CI does not run it.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=tools/x-session.sh
+. "$repo/tools/x-session.sh"
 source_dir=${SOURCE_DIR:-$repo}
 build=${BUILD_DIR:-$repo/build-perf}
 out=$build/performance
@@ -27,29 +29,16 @@ log() { printf '%s\n' "$*" >&2; }
 
 # --- Packages: the build's, the display's and the two other games ---------------------------
 "$repo/tools/install-deps.sh"
-packages="xvfb xdotool dbus libx11-dev libxext-dev kbreakout lbreakout2"
-missing=""
-for p in $packages; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
-        missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-    run_as_root=""
-    [ "$(id -u)" -eq 0 ] || run_as_root="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $run_as_root apt-get update -q
-    # shellcheck disable=SC2086
-    $run_as_root apt-get install -y -q --no-install-recommends $missing
-fi
+install_packages xvfb xdotool x11-utils dbus libx11-dev libxext-dev kbreakout lbreakout2
 
 # --- Build ------------------------------------------------------------------------------------
 cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKOSTKOLAM_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j2
 game=$build/src/app/kostkolam
-bare=$build/bench/bare-window
+bare=$build/comparison-study/bare-window
 autoplay=$build/bench/kostkolam-autoplay
-probe=$build/bench/first-picture-probe
+probe=$build/comparison-study/first-picture-probe
 tickbench=$build/bench/game_tick_bench
 kbreakout=/usr/games/kbreakout
 lbreakout2=/usr/games/lbreakout2
@@ -60,15 +49,6 @@ raw=$out/raw.jsonl
 loads=""
 
 # --- A private display, session bus and home ----------------------------------------------------
-# Numbers well away from the ones test suites and soak runs usually take (:90 to :100, :200).
-display=""
-for n in $(seq 173 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        display=":$n"
-        break
-    fi
-done
-[ -n "$display" ] || { log "no free X display number"; exit 1; }
 xvfb_pid=""
 dbus_pid=""
 app_pid=""
@@ -78,19 +58,9 @@ cleanup() {
     [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -br >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 100); do
-    xdotool getmouselocation >/dev/null 2>&1 && break
-    sleep 0.1
-done
-
-export HOME=$out/home
-export XDG_RUNTIME_DIR=$out/home/runtime
-export XDG_CONFIG_HOME=$HOME/.config
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
+# Numbers well away from the ones test suites and soak runs usually take (:90 to :100, :200).
+start_xvfb measure-performance 173 199 "$out/xvfb.log" -br
+fresh_home "$out"
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
 export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
 dbus_pid=${bus##*$'\n'}

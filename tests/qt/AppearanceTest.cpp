@@ -13,12 +13,14 @@
 #include "screens/EndScreen.h"
 #include "ui/Pictures.h"
 #include "ui/ScreenLayouts.h"
+#include "ui/Units.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/PictureCache.h"
 
 namespace kostkolam::test {
 namespace {
 
+using ui::qt::statusLineHeightPx;
 using ui::qt::storedFont;
 using ui::qt::windowDefaultFont;
 
@@ -99,15 +101,29 @@ TEST(Fonts, StoredFontTextsStayOnOneLineOfTheirLabels) {
         const QFontMetrics metrics(storedFont(*c.label->font));
         for (const std::string_view caption : c.captions) {
             EXPECT_LE(metrics.horizontalAdvance(ui::qt::toQString(caption)),
-                      c.label->rect.width / 15)
+                      c.label->rect.width / ui::kTwipsPerPixel)
                 << caption;
         }
-        EXPECT_LE(metrics.height(), c.label->rect.height / 15);
+        EXPECT_LE(metrics.height(), c.label->rect.height / ui::kTwipsPerPixel);
     }
+}
+
+TEST(Fonts, TheStatusLineIsTheLowestLabelDrawnInTheWindowDefaultFont) {
+    // The level screens' four status labels are 195 twips high; the banner and the countdown
+    // digit have fonts of their own.
+    for (int level = 1; level <= level::kLevelCount; ++level) {
+        EXPECT_EQ(statusLineHeightPx(level::levelLayout(level).labels), 13) << level;
+    }
+    // Every label of the end screen has its own font: nothing to fit, the desktop's font stays.
+    EXPECT_EQ(statusLineHeightPx(ui::kEndLayout.labels), std::nullopt);
+    QFont desktop = QApplication::font();
+    desktop.setPixelSize(24);
+    EXPECT_EQ(windowDefaultFont(desktop, ui::kEndLayout.labels), desktop);
 }
 
 TEST(Fonts, WindowDefaultFontFitsOneLineIntoAStatusLabel) {
     const auto labels = level::levelLayout(1).labels;
+    const int statusLinePx = 195 / ui::kTwipsPerPixel;
     QFont large = QApplication::font();
     large.setPixelSize(24);
     QFont small = QApplication::font();
@@ -117,13 +133,13 @@ TEST(Fonts, WindowDefaultFontFitsOneLineIntoAStatusLabel) {
         const QFont font = windowDefaultFont(desktop, labels);
         const QFontMetrics metrics(font);
         EXPECT_EQ(font.family(), desktop.family());
-        EXPECT_LE(metrics.height(), ui::qt::kStatusLabelHeightPx);
+        EXPECT_LE(metrics.height(), statusLinePx);
         EXPECT_LE(font.pixelSize(), QFontInfo(desktop).pixelSize());
         // "Životů:" and "Skóre:" are read whole, not cut at their labels' right edges.
         for (const ui::LabelLayout& label : labels) {
             if (!label.font) {
                 EXPECT_LE(metrics.horizontalAdvance(ui::qt::toQString(label.caption)),
-                          label.rect.width / 15)
+                          label.rect.width / ui::kTwipsPerPixel)
                     << label.name;
             }
         }
@@ -133,7 +149,7 @@ TEST(Fonts, WindowDefaultFontFitsOneLineIntoAStatusLabel) {
         larger.setStretch(QFont::SemiCondensed);
         const QFontMetrics largerMetrics(larger);
         const bool largerFits = font.pixelSize() < QFontInfo(desktop).pixelSize() &&
-                                largerMetrics.height() <= ui::qt::kStatusLabelHeightPx &&
+                                largerMetrics.height() <= statusLinePx &&
                                 largerMetrics.horizontalAdvance(QStringLiteral("Životů:")) <= 33;
         EXPECT_FALSE(largerFits);
     }

@@ -67,7 +67,22 @@ QFont storedFont(const FontSpec& stored) {
     return font;
 }
 
+std::optional<int> statusLineHeightPx(std::span<const LabelLayout> labels) {
+    std::optional<int> lowest;
+    for (const LabelLayout& label : labels) {
+        if (!label.font) {
+            const int px = label.rect.height / kTwipsPerPixel;
+            lowest = lowest ? std::min(*lowest, px) : px;
+        }
+    }
+    return lowest;
+}
+
 QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels) {
+    const std::optional<int> lineHeightPx = statusLineHeightPx(labels);
+    if (!lineHeightPx) {
+        return desktopFont;
+    }
     const auto captionsFit = [&](const QFont& font) {
         const QFontMetrics metrics(font);
         return std::all_of(labels.begin(), labels.end(), [&](const LabelLayout& label) {
@@ -77,12 +92,12 @@ QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> l
     };
     QFont font = desktopFont;
     const int desktopPx = QFontInfo(desktopFont).pixelSize();
-    const int largestPx = std::min(desktopPx, kStatusLabelHeightPx);
+    const int largestPx = std::min(desktopPx, *lineHeightPx);
     for (int px = largestPx; px >= kSmallestReadableFontPx; --px) {
         for (const int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed)}) {
             font.setPixelSize(px);
             font.setStretch(stretch);
-            if (QFontMetrics(font).height() <= kStatusLabelHeightPx && captionsFit(font)) {
+            if (QFontMetrics(font).height() <= *lineHeightPx && captionsFit(font)) {
                 return font;
             }
         }
@@ -91,7 +106,7 @@ QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> l
     font.setStretch(QFont::Unstretched);
     for (int px = largestPx; px > kSmallestFontPx; --px) {
         font.setPixelSize(px);
-        if (QFontMetrics(font).height() <= kStatusLabelHeightPx) {
+        if (QFontMetrics(font).height() <= *lineHeightPx) {
             return font;
         }
     }

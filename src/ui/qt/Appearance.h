@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QRect>
 #include <QString>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -14,9 +15,6 @@
 #include "ui/Screen.h"
 
 namespace kostkolam::ui::qt {
-
-/// A status label is 195 twips high; the window default font must fit one line into it.
-inline constexpr int kStatusLabelHeightPx = 195 / 15;
 
 /// A text of the layouts or the rules, all of which are UTF-8.
 QString toQString(std::string_view text);
@@ -33,10 +31,15 @@ QRect pixelRect(const Geometry& geometry, const Screen& screen);
 /// stored point size at 96 dots per inch, the scale every window of the game is laid out in.
 QFont storedFont(const FontSpec& stored);
 
-/// The window default font: the desktop's user-interface font, made small enough that one line of
-/// it fits into a status label, and, where it can be done at a readable size, that the stored
-/// captions of the labels drawn in it ("Životů:", "Skóre:") fit their labels' widths; the
-/// semi-condensed cut of the face is taken before a smaller size.
+/// The height in logical pixels of the lowest label drawn in the window default font (a level's
+/// status labels: 195 twips, 13 pixels), or nothing when every label has a font of its own.
+std::optional<int> statusLineHeightPx(std::span<const LabelLayout> labels);
+
+/// The window default font for a screen with these labels: the desktop's user-interface font,
+/// made small enough that one line of it fits into the status line, and, where it can be done at
+/// a readable size, that the stored captions of the labels drawn in it ("Životů:", "Skóre:") fit
+/// their labels' widths; the semi-condensed cut of the face is taken before a smaller size.
+/// Without a label drawn in it, the desktop's font as it is.
 QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels);
 
 }  // namespace kostkolam::ui::qt

@@ -5,7 +5,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include "level/LevelLayouts.h"
 #include "ui/Units.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/ScreenWindow.h"
@@ -48,8 +47,7 @@ class QtWindowSystem::View final : public ScreenView, public TimerService {
     std::unique_ptr<ScreenWindow> m_window;
 };
 
-QtWindowSystem::QtWindowSystem()
-    : m_defaultFont(windowDefaultFont(QApplication::font(), level::levelLayout(1).labels)) {
+QtWindowSystem::QtWindowSystem() : m_defaultFont(QApplication::font()) {
     // The game ends the program itself, also when its last window merely closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();
@@ -58,6 +56,14 @@ QtWindowSystem::QtWindowSystem()
 QtWindowSystem::~QtWindowSystem() = default;
 
 void QtWindowSystem::attach(Screen& screen) {
+    // Every window of the game shares one default font, fitted to the status line of the screen
+    // being attached; a screen with no label drawn in it (the title, the end screen) keeps the font
+    // fitted last.
+    const auto labels = screen.layout().labels;
+    if (statusLineHeightPx(labels) && labels.data() != m_defaultFontLabels) {
+        m_defaultFont = windowDefaultFont(QApplication::font(), labels);
+        m_defaultFontLabels = labels.data();
+    }
     auto window =
         std::make_unique<ScreenWindow>(screen, *m_sink, m_pictures, m_defaultFont, m_accessibility);
     auto view = std::make_unique<View>(*this, std::move(window));

@@ -59,6 +59,8 @@ class QtWindowSystem final : public WindowSystem {
     EventSink* m_sink = nullptr;
     PictureCache m_pictures;
     QFont m_defaultFont;
+    /// The labels m_defaultFont was fitted to.
+    const LabelLayout* m_defaultFontLabels = nullptr;
     AccessibilityNotifier m_accessibility;
     std::vector<std::unique_ptr<ScreenWindow>> m_retired;
     /// Receives the queued deletions; pending ones die with it.

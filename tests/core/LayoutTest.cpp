@@ -98,7 +98,7 @@ TEST(LevelLayout, NoTwoBricksOfOneRowOverlap) {
     }
 }
 
-TEST(LevelLayout, LevelOneIsAGridOfSevenBySeven) {
+TEST(LevelLayout, LevelOneIsAGridOfSevenByFive) {
     const auto& bricks = levelLayout(1).bricks;
     for (int i = 0; i < kBrickCount; ++i) {
         EXPECT_EQ(bricks[std::size_t(i)].rect.left, 720 * (i % 7)) << i;

@@ -22,8 +22,8 @@ QImage resourceImage(const ui::PictureAsset& asset) {
 /// The pixels an object in playfield units covers at least, and at most (with a pixel of
 /// outline or rounding around it).
 QRect innerPixels(const ui::Geometry& g) {
-    const double kx = double(ui::kPlayfieldTwipsPerUnitX) / 15;
-    const double ky = double(ui::kPlayfieldTwipsPerUnitY) / 15;
+    const double kx = double(ui::kPlayfieldTwipsPerUnitX) / ui::kTwipsPerPixel;
+    const double ky = double(ui::kPlayfieldTwipsPerUnitY) / ui::kTwipsPerPixel;
     const int left = int(std::ceil(g.left * kx));
     const int top = int(std::ceil(g.top * ky));
     const int right = int(std::floor((g.left + g.width) * kx));

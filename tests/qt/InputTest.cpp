@@ -63,9 +63,8 @@ void recordAndAnswer(QMessageBox& box, SeenBox& seen) {
 
 TEST(Input, F2OnTheTitleOpensLevel1AndUnloadsTheTitle) {
     QtGame qt;
-    qt.game.start();
-    ScreenWindow* title = qt.window(ScreenId::frmCihlolam);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(title));
+    ScreenWindow* title = qt.openActive(ScreenId::frmCihlolam);
+    ASSERT_NE(title, nullptr);
     QTest::keyClick(title->windowHandle(), Qt::Key_F2);
     EXPECT_EQ(qt.game.state(ScreenId::frmCihlolam), LoadState::Unloaded);
     EXPECT_EQ(qt.game.state(ScreenId::frmLevel1), LoadState::Shown);
@@ -81,13 +80,8 @@ TEST(Input, F1ShowsTheHelpBoxOnTitleAndLevel) {
         QtGame qt;
         SeenBox seen;
         qt.windows.setMessageBoxHook([&seen](QMessageBox& box) { recordAndAnswer(box, seen); });
-        if (id == ScreenId::frmLevel1) {
-            ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
-        } else {
-            qt.game.start();
-        }
-        ScreenWindow* owner = qt.window(id);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(owner));
+        ScreenWindow* owner = qt.openActive(id);
+        ASSERT_NE(owner, nullptr);
         QTest::keyClick(owner->windowHandle(), Qt::Key_F1);
         ASSERT_EQ(seen.count, 1);
         EXPECT_TRUE(seen.visible);
@@ -104,9 +98,8 @@ TEST(Input, F1ShowsTheHelpBoxOnTitleAndLevel) {
 
 TEST(Input, LevelFunctionKeysPauseRestartAndEnd) {
     QtGame qt;
-    ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
-    ScreenWindow* level = qt.window(ScreenId::frmLevel1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(level));
+    ScreenWindow* level = qt.openActive(ScreenId::frmLevel1);
+    ASSERT_NE(level, nullptr);
     ui::Timer& tick = qt.screen(ScreenId::frmLevel1).timer("tmrHra");
 
     // F5 toggles the game tick.
@@ -121,9 +114,8 @@ TEST(Input, LevelFunctionKeysPauseRestartAndEnd) {
     QTest::keyClick(level->windowHandle(), Qt::Key_F2);
     EXPECT_FALSE(qt.game.isCurrent(before));
     EXPECT_EQ(qt.game.state(ScreenId::frmLevel1), LoadState::Shown);
-    level = qt.window(ScreenId::frmLevel1);
+    level = qt.activeWindow(ScreenId::frmLevel1);
     ASSERT_NE(level, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(level));
 
     // F4 ends the program.
     QTest::keyClick(level->windowHandle(), Qt::Key_F4);
@@ -160,9 +152,8 @@ TEST(Input, TypedCharacterReachesTheLevelBeforeTheFocusedBrick) {
 
 TEST(Input, KeysGoToTheHelpBoxWhileItIsOpen) {
     QtGame qt;
-    ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
-    ScreenWindow* level = qt.window(ScreenId::frmLevel1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(level));
+    ScreenWindow* level = qt.openActive(ScreenId::frmLevel1);
+    ASSERT_NE(level, nullptr);
     ui::Shape& paddle = qt.screen(ScreenId::frmLevel1).shape("shpPosuvnik");
     const float start = paddle.left();
     float duringBox = -1;
@@ -242,9 +233,8 @@ TEST(Input, EndScreenButtonsAnswerClicksAndKeys) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         QtGame qt;
-        ASSERT_NO_FATAL_FAILURE(qt.openEndScreen());
-        ScreenWindow* end = qt.window(ScreenId::frmKonec);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(end));
+        ScreenWindow* end = qt.openActive(ScreenId::frmKonec);
+        ASSERT_NE(end, nullptr);
         const auto level = qt.game.handle(ScreenId::frmLevel1);
 
         c.press(*end);

@@ -60,13 +60,8 @@ TEST(Keyboard, AltAndTheMnemonicOpenEachMenuOfTitleAndLevel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(table::screenName(c.id)) + " " + c.menu);
         QtGame qt;
-        if (c.id == ScreenId::frmLevel1) {
-            ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
-        } else {
-            qt.game.start();
-        }
-        ScreenWindow* window = qt.window(c.id);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ScreenWindow* window = qt.openActive(c.id);
+        ASSERT_NE(window, nullptr);
         type(window->windowHandle(), {c.alt});
         QWidget* open = QApplication::activePopupWidget();
         ASSERT_NE(open, nullptr);
@@ -82,9 +77,8 @@ TEST(Keyboard, LevelMenuItemsAreChosenByTheirLetters) {
     QtGame qt;
     int boxes = 0;
     closeHelpWith(qt, Qt::Key_Return, boxes);
-    ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
-    ScreenWindow* level = qt.window(ScreenId::frmLevel1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(level));
+    ScreenWindow* level = qt.openActive(ScreenId::frmLevel1);
+    ASSERT_NE(level, nullptr);
     const ui::Timer& tick = qt.screen(ScreenId::frmLevel1).timer("tmrHra");
 
     // "Pausa" starts and stops the game tick.
@@ -107,8 +101,8 @@ TEST(Keyboard, LevelMenuItemsAreChosenByTheirLetters) {
     EXPECT_EQ(qt.game.state(ScreenId::frmLevel1), LoadState::Shown);
 
     // "Konec" ends the program.
-    level = qt.window(ScreenId::frmLevel1);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(level));
+    level = qt.activeWindow(ScreenId::frmLevel1);
+    ASSERT_NE(level, nullptr);
     type(level->windowHandle(), {kAltH, {Qt::Key_K}});
     EXPECT_TRUE(qt.game.ended());
     EXPECT_TRUE(qt.windows.quitRequested());
@@ -142,9 +136,8 @@ TEST(Keyboard, TitleMenuItemsWithoutLettersAreReachedWithArrowsAndEnter) {
         QtGame qt;
         int boxes = 0;
         closeHelpWith(qt, Qt::Key_Return, boxes);
-        qt.game.start();
-        ScreenWindow* title = qt.window(ScreenId::frmCihlolam);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(title));
+        ScreenWindow* title = qt.openActive(ScreenId::frmCihlolam);
+        ASSERT_NE(title, nullptr);
         type(title->windowHandle(), c.keys);
         c.check(qt, boxes);
     }
@@ -156,9 +149,8 @@ TEST(Keyboard, HelpBoxClosesWithEnterReturnOrSpace) {
         QtGame qt;
         int boxes = 0;
         closeHelpWith(qt, key, boxes);
-        ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
-        ScreenWindow* level = qt.window(ScreenId::frmLevel1);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(level));
+        ScreenWindow* level = qt.openActive(ScreenId::frmLevel1);
+        ASSERT_NE(level, nullptr);
         type(level->windowHandle(), {{Qt::Key_F1}});
         EXPECT_EQ(boxes, 1);
         // The level has the keyboard again: "d" moves the paddle.

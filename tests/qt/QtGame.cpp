@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QTest>
 
+#include "ui/Units.h"
 #include "ui/qt/ClientArea.h"
 
 namespace kostkolam::test {
@@ -45,6 +46,40 @@ void QtGame::openEndScreen() {
     ASSERT_EQ(game.state(ScreenId::frmKonec), LoadState::Shown);
 }
 
+ScreenWindow* QtGame::openActive(ScreenId id) {
+    switch (id) {
+        case ScreenId::frmCihlolam:
+            game.start();
+            break;
+        case ScreenId::frmLevel1:
+            openLevel1();
+            break;
+        case ScreenId::frmKonec:
+            openEndScreen();
+            break;
+        default:
+            ADD_FAILURE() << "a player reaches " << table::screenName(id) << " only by play";
+            return nullptr;
+    }
+    if (::testing::Test::HasFatalFailure()) {
+        return nullptr;
+    }
+    return activeWindow(id);
+}
+
+ScreenWindow* QtGame::activeWindow(ScreenId id) const {
+    ScreenWindow* shown = window(id);
+    if (!shown) {
+        ADD_FAILURE() << table::screenName(id) << " has no window";
+        return nullptr;
+    }
+    if (!QTest::qWaitForWindowActive(shown)) {
+        ADD_FAILURE() << table::screenName(id) << "'s window never became active";
+        return nullptr;
+    }
+    return shown;
+}
+
 QImage grabClient(const ScreenWindow& window) {
     QImage image = window.clientArea()->grab().toImage();
     // On a scaled desktop the grab has more device pixels; the tests look in logical ones.
@@ -56,7 +91,9 @@ QImage grabClient(const ScreenWindow& window) {
 }
 
 QRect twipsToPixels(int left, int top, int width, int height) {
-    return {left / 15, top / 15, width / 15, height / 15};
+    using ui::kTwipsPerPixel;
+    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+            height / kTwipsPerPixel};
 }
 
 ::testing::AssertionResult sameColour(const QColor& actual, const QColor& expected, int tolerance) {

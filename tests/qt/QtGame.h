@@ -35,6 +35,13 @@ class QtGame {
     void openLevel1();
     /// Shows the end screen in front of level 1, where a lost game leaves it.
     void openEndScreen();
+    /// Opens the title (the game's start), level 1 (through the title's menu) or the end screen
+    /// (in front of level 1) as above, and waits until its window is the active one. Returns that
+    /// window, or nullptr after a test failure.
+    ScreenWindow* openActive(ScreenId id);
+    /// Waits until the window of a loaded screen is the active one; returns it, or nullptr after a
+    /// test failure.
+    ScreenWindow* activeWindow(ScreenId id) const;
 
     // The window system outlives the game that uses it.
     ui::qt::QtWindowSystem windows;

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "flow/Game.h"
+#include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 #include "ui/qt/QtWindowSystem.h"
 
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     kostkolam::ui::qt::QtWindowSystem windowSystem;
-    auto game = std::make_unique<kostkolam::flow::Game>(windowSystem);
+    auto game = std::make_unique<kostkolam::flow::Game>(windowSystem, kostkolam::table::screens());
     game->start();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window->isVisible() && window->grab().isNull()) {

@@ -20,7 +20,7 @@ namespace kostkolam::flow {
 
 enum class LoadState { Unloaded, Hidden, Shown };
 
-class Game final : public ScreenFlow, public ui::EventSink {
+class Game final : public ui::EventSink, public ScreenFlow {
   public:
     /// The table must outlive the game.
     Game(ui::WindowSystem& windowSystem, const ScreenTable& screens);

@@ -330,7 +330,7 @@ void Level::gameTick() {
     move();
 }
 
-void Level::levelOneLoop() {
+inline void Level::levelOneLoop() {
     for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
         ui::Button& brick = *m_cmdBod[std::size_t(m_module1.Index)];
         horizontalStep(brick);
@@ -343,7 +343,7 @@ void Level::levelOneLoop() {
     }
 }
 
-bool Level::laterLevelsLoop() {
+inline bool Level::laterLevelsLoop() {
     // Levels 2 and 3 test only the bricks at indices where the ball moves down; where it moves up
     // they also look for a cleared field and test the paddle.
     for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
@@ -362,7 +362,7 @@ bool Level::laterLevelsLoop() {
     return true;
 }
 
-void Level::paddleSidesOnce() {
+inline void Level::paddleSidesOnce() {
     if (krokX() == 1) {
         if (paddleLeftSide()) {
             negateKrokX();
@@ -378,7 +378,7 @@ void Level::paddleSidesOnce() {
     }
 }
 
-void Level::paddleTopOnce() {
+inline void Level::paddleTopOnce() {
     if (krokY() == 1) {
         if (paddleTop()) {
             negateKrokY();
@@ -392,7 +392,7 @@ void Level::paddleTopOnce() {
     }
 }
 
-void Level::move() {
+inline void Level::move() {
     m_shpKulicka.setLeft(plus(m_shpKulicka.left(), krokX()));
     m_shpKulicka.setTop(plus(m_shpKulicka.top(), krokY()));
 }

@@ -44,6 +44,16 @@ std::optional<NameParts> splitArrayName(std::string_view name) {
 
 }  // namespace
 
+// The handlers a screen's logic leaves out do nothing. They are defined here, out of line, so
+// that code calling them through a ScreenLogic never guesses at this do-nothing version.
+ScreenLogic::~ScreenLogic() = default;
+void ScreenLogic::startUp() {}
+void ScreenLogic::menuChosen(int /*item*/) {}
+void ScreenLogic::buttonClicked(int /*button*/) {}
+void ScreenLogic::keyTyped(std::uint16_t /*code*/) {}
+void ScreenLogic::timerTicked(int /*timer*/) {}
+void ScreenLogic::captionChanged(int /*label*/) {}
+
 void ShownObject::setLeft(float left) {
     const Geometry before = m_geometry;
     m_geometry.left = left;

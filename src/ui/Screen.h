@@ -130,14 +130,14 @@ class Timer {
 /// handler for an event simply ignore it.
 class ScreenLogic {
   public:
-    virtual ~ScreenLogic() = default;
-    virtual void startUp() {}
-    virtual void menuChosen(int /*item*/) {}
-    virtual void buttonClicked(int /*button*/) {}
-    virtual void keyTyped(std::uint16_t /*code*/) {}
-    virtual void timerTicked(int /*timer*/) {}
+    virtual ~ScreenLogic();
+    virtual void startUp();
+    virtual void menuChosen(int item);
+    virtual void buttonClicked(int button);
+    virtual void keyTyped(std::uint16_t code);
+    virtual void timerTicked(int timer);
     /// A label's caption was set (by the game's own code or by a script).
-    virtual void captionChanged(int /*label*/) {}
+    virtual void captionChanged(int label);
 };
 
 /// A loaded screen. Built once from its layout, with its objects converted to its own units; the

@@ -1,5 +1,6 @@
 #include "ui/qt/ScreenWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -94,6 +95,8 @@ void ScreenWindow::buildMenu(QMenuBar& menuBar) {
             // A screen reader names the open list as its item, without the mnemonic's mark.
             dropDown->setAccessibleName(caption.remove(QLatin1Char('&')));
             dropDown->menuAction()->setObjectName(name);
+            // An open list takes every key; its window's function keys must still choose.
+            dropDown->installEventFilter(this);
             continue;
         }
         if (!dropDown) {
@@ -108,6 +111,9 @@ void ScreenWindow::buildMenu(QMenuBar& menuBar) {
         action->setShortcut(toKeySequence(item.shortcut));
         // Function keys choose the item whenever this window is active, menu open or not.
         action->setShortcutContext(Qt::WindowShortcut);
+        if (item.shortcut != Shortcut::None) {
+            m_shortcutItems.push_back(action);
+        }
         const int index = int(i);
         connect(action, &QAction::triggered, this, [this, index] {
             if (m_screen) {
@@ -265,7 +271,29 @@ void ScreenWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+bool ScreenWindow::chooseByShortcut(const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    for (QAction* action : m_shortcutItems) {
+        if (action->shortcut() == pressed && action->isEnabled()) {
+            // The open list and the menu bar's highlight go first, as when an item is clicked;
+            // then the item's command runs (it may open the help box or end the game).
+            while (QWidget* popup = QApplication::activePopupWidget()) {
+                popup->close();
+            }
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ScreenWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && qobject_cast<QMenu*>(watched)) {
+        // A drop-down list of this window is open and holds the keyboard: the window's own
+        // shortcut map is not asked, so its function keys are looked up here.
+        return chooseByShortcut(*static_cast<const QKeyEvent*>(event)) ||
+               QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::KeyPress && watched == windowHandle() && m_screen &&
         m_screen->layout().window.keysToWindowFirst) {
         // Each character reaches the level before the focused control (a brick, say) sees the

@@ -6,6 +6,8 @@
 #include "ui/WindowSystem.h"
 
 class QAbstractButton;
+class QAction;
+class QKeyEvent;
 class QMenuBar;
 class QTimer;
 
@@ -54,6 +56,8 @@ class ScreenWindow final : public QWidget {
     void buildTimers();
     void placeChild(QWidget& child, const ShownObject& object);
     void centreOnDesktop();
+    /// Chooses the menu item whose shortcut is the pressed key, closing any open list first.
+    bool chooseByShortcut(const QKeyEvent& key);
 
     Screen* m_screen;
     EventSink& m_sink;
@@ -63,6 +67,8 @@ class ScreenWindow final : public QWidget {
     /// By position in Screen::buttons().
     std::vector<QAbstractButton*> m_buttons;
     std::vector<QTimer*> m_timers;
+    /// The menu items that have a shortcut key.
+    std::vector<QAction*> m_shortcutItems;
     bool m_placed = false;
 };
 

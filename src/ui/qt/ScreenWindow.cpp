@@ -7,7 +7,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
@@ -73,7 +72,6 @@ ScreenWindow::ScreenWindow(Screen& screen, EventSink& sink, PictureCache& pictur
 
     buildBricks(pictures);
     buildButtons();
-    buildTimers();
     adjustSize();
 
     // Typed characters are watched on the native window, where each key press arrives once and
@@ -174,24 +172,6 @@ void ScreenWindow::buildButtons() {
     }
 }
 
-void ScreenWindow::buildTimers() {
-    const auto& timers = m_screen->timers();
-    m_timers.reserve(timers.size());
-    for (const Timer& timer : timers) {
-        auto* qtimer = new QTimer(this);
-        qtimer->setObjectName(toQString(timer.layout().name));
-        qtimer->setTimerType(Qt::PreciseTimer);
-        qtimer->setInterval(timerPeriodMs(timer.interval()));
-        const int index = timer.index();
-        connect(qtimer, &QTimer::timeout, this, [this, index] {
-            if (m_screen) {
-                m_sink.timerTicked(m_screen->timers()[std::size_t(index)]);
-            }
-        });
-        m_timers.push_back(qtimer);
-    }
-}
-
 void ScreenWindow::placeChild(QWidget& child, const ShownObject& object) {
     child.setGeometry(pixelRect(object.geometry(), *m_screen));
     child.setVisible(object.visible());
@@ -219,9 +199,6 @@ void ScreenWindow::centreOnDesktop() {
 }
 
 void ScreenWindow::detach() {
-    for (QTimer* timer : m_timers) {
-        timer->stop();
-    }
     m_screen = nullptr;
     m_client->detach();
     hide();
@@ -250,16 +227,6 @@ void ScreenWindow::objectChanged(ObjectRef ref, const Geometry& before, bool was
 
 void ScreenWindow::captionChanged(int label) {
     m_client->captionChanged(label);
-}
-
-void ScreenWindow::startScreenTimer(int timer) {
-    if (m_screen) {
-        m_timers[std::size_t(timer)]->start();
-    }
-}
-
-void ScreenWindow::stopScreenTimer(int timer) {
-    m_timers[std::size_t(timer)]->stop();
 }
 
 void ScreenWindow::closeEvent(QCloseEvent* event) {

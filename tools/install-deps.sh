@@ -9,6 +9,7 @@ packages="
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file lintian
+    xvfb xdotool openbox
 "
 
 if [ "$(id -u)" -eq 0 ]; then

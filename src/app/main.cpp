@@ -152,6 +152,16 @@ int main(int argc, char** argv) {
         }
     }
 
+    std::optional<record::Recorder::Files> recording;
+    if (options.record) {
+        std::string error;
+        recording = record::Recorder::open(*options.record, error);
+        if (!recording) {
+            std::fprintf(stderr, "kostkolam: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
     g_defaultHandler = qInstallMessageHandler(startUpMessage);
     g_starting = true;
     QApplication app(argc, argv);
@@ -166,14 +176,9 @@ int main(int argc, char** argv) {
     flow::Game game(windowSystem);
 
     std::unique_ptr<record::Recorder> recorder;
-    if (options.record) {
-        std::string error;
-        recorder =
-            record::Recorder::open(game, windowSystem.clock().clock(), *options.record, error);
-        if (!recorder) {
-            std::fprintf(stderr, "kostkolam: %s\n", error.c_str());
-            return 1;
-        }
+    if (recording) {
+        recorder = std::make_unique<record::Recorder>(game, windowSystem.clock().clock(),
+                                                      recording->scenario, recording->expected);
         windowSystem.setEventSink(*recorder);
         windowSystem.setEventLog([&recorder](const std::string& line) { recorder->event(line); });
     }

@@ -50,21 +50,20 @@ Recorder::~Recorder() {
     std::fclose(m_expected);
 }
 
-std::unique_ptr<Recorder> Recorder::open(flow::Game& game, const ui::VirtualClock& clock,
-                                         const std::string& path, std::string& error) {
+std::optional<Recorder::Files> Recorder::open(const std::string& path, std::string& error) {
     std::FILE* scenario = std::fopen(path.c_str(), "w");
     if (!scenario) {
         error = "cannot write " + path + ": " + std::strerror(errno);
-        return nullptr;
+        return std::nullopt;
     }
     const std::string expectedPath = path + ".expected";
     std::FILE* expected = std::fopen(expectedPath.c_str(), "w");
     if (!expected) {
         error = "cannot write " + expectedPath + ": " + std::strerror(errno);
         std::fclose(scenario);
-        return nullptr;
+        return std::nullopt;
     }
-    return std::make_unique<Recorder>(game, clock, scenario, expected);
+    return Files{scenario, expected};
 }
 
 void Recorder::write(std::FILE* file, std::string_view line) {

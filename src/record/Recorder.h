@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,13 @@ class Recorder final : public ui::EventSink {
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
 
-    /// Opens FILE and FILE.expected for writing; nullptr and `error` set when either fails.
-    static std::unique_ptr<Recorder> open(flow::Game& game, const ui::VirtualClock& clock,
-                                          const std::string& path, std::string& error);
+    /// The two files of a recording, open for writing.
+    struct Files {
+        std::FILE* scenario;
+        std::FILE* expected;
+    };
+    /// Opens FILE and FILE.expected for writing; nothing, and `error` set, when either fails.
+    static std::optional<Files> open(const std::string& path, std::string& error);
 
     /// An event line of the window system ("@T msgbox ...", "@T end"): part of what the game
     /// showed.

@@ -7,11 +7,17 @@
 # window unmapped for more than 5 s (only level 2 may wait hidden while level 3 is played), or when
 # it prints anything on standard error.
 #
+# Every run is recorded (`kostkolam --record runN.txt` in the log folder): whatever fault the soak
+# finds is a scenario that kostkolam-script and `kostkolam --replay` play again. Each run that has
+# ended is replayed by kostkolam-script at once, and a replay that differs from what the game
+# showed (runN.txt.expected) is a fault too.
+#
 #   tools/soak.sh [SECONDS]
 #
 # KOSTKOLAM=path/to/kostkolam soaks another build (default build/src/app/kostkolam, built if
-# missing); SOAK_SEED chooses the random player (default 1). The logs and a last screenshot stay in
-# the folder the summary names.
+# missing) and KOSTKOLAM_SCRIPT names its runner (default kostkolam-script beside the game's
+# folder); SOAK_SEED chooses the random player (default 1). The logs, the recordings and a last
+# screenshot stay in the folder the summary names.
 . "$(dirname "$0")/x-session.sh"
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,15 +41,17 @@ if [ ${#missing[@]} -gt 0 ]; then
     $as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if [ ! -x "$game" ]; then
+runner="${KOSTKOLAM_SCRIPT:-$(dirname "$game")/../kostkolam-script}"
+if [ ! -x "$game" ] || [ ! -x "$runner" ]; then
     if [ -n "${KOSTKOLAM:-}" ]; then
-        echo "soak: no game at $game" >&2
+        echo "soak: no game at $game or no runner at $runner" >&2
         exit 2
     fi
     cmake -S . -B build -G Ninja >/dev/null
-    cmake --build build -j 2 --target kostkolam
+    cmake --build build -j 2 --target kostkolam kostkolam-script
 fi
 game="$(cd "$(dirname "$game")" && pwd)/$(basename "$game")"
+runner="$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner")"
 
 work="$(mktemp -d /tmp/kostkolam-soak.XXXXXX)"
 mkdir -p "$work/home" "$work/runtime"
@@ -68,6 +76,7 @@ sleep 1
 RANDOM=$seed
 runs=0
 restarts=0
+replays_same=0
 events=0
 typed=0
 keys=0
@@ -101,7 +110,7 @@ log() {
 
 start_game() {
     runs=$((runs + 1))
-    "$game" >"$work/run$runs.out" 2>"$work/run$runs.err" &
+    "$game" --record "$work/run$runs.txt" >"$work/run$runs.out" 2>"$work/run$runs.err" &
     game_pid=$!
     run_started=$SECONDS
     log "started, pid $game_pid"
@@ -122,12 +131,26 @@ finish_run() {
     statuses+=("$status")
     log "ended with exit status $status"
     [ "$status" -eq 0 ] || fail "run $runs ended with exit status $status"
+    replay_run
     local lasted=$((SECONDS - run_started))
     if [ "$lasted" -ge "$longest_run" ] && [ -n "$rss_first" ]; then
         longest_run=$lasted
         longest_run_rss="$rss_first KiB at 30 s, $rss_last KiB at $lasted s"
     fi
     game_pid=""
+}
+
+# The run's recording, played by the runner, must print exactly what the game showed.
+replay_run() {
+    local recording="$work/run$runs.txt"
+    if "$runner" <"$recording" >"$recording.replayed" 2>"$recording.replay-err" &&
+        cmp -s "$recording.replayed" "$recording.expected"; then
+        replays_same=$((replays_same + 1))
+        rm -f "$recording.replayed" "$recording.replay-err"
+    else
+        fail "run $runs: its recording does not replay to what the game showed" \
+            "(run$runs.txt, run$runs.txt.expected, run$runs.txt.replayed)"
+    fi
 }
 
 visible_windows() {
@@ -391,6 +414,7 @@ summary="$work/summary.txt"
         "$clicks clicks, $closes window closes, $activations window activations)," \
         "in $actions actions; help boxes opened: $help_boxes"
     echo "runs of the game: $runs ($restarts restarts after the game ended itself)"
+    echo "recordings replayed by kostkolam-script to what the game showed: $replays_same of $runs"
     echo "exit statuses: $(printf '%s\n' "${statuses[@]}" | sort | uniq -c |
         awk '{printf "%s%s x %s", sep, $1, $2; sep=", "}')"
     echo "peak resident set: $((peak_rss_kib / 1024)) MiB ($peak_rss_kib KiB)"

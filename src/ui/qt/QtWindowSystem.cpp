@@ -14,8 +14,8 @@
 
 namespace kostkolam::ui::qt {
 
-/// A screen's view: forwards the model's changes to the screen's window, and
-/// hands the window back to the window system when the screen is destroyed.
+/// A screen's view: forwards the model's changes to the screen's window, and hands the window back
+/// to the window system when the screen is destroyed.
 class QtWindowSystem::View final : public ScreenView {
   public:
     View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window)

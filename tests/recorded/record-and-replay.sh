@@ -191,4 +191,22 @@ done
 if ! diff -u "$recording.expected" "$work/replayed"; then
     fail "the replay differs from what the game showed (recording in $work)"
 fi
+
+# Watched again in the windows: the replay takes the recorded game's time and ends where the
+# game ended, by its own command.
+if [ "$plan" = play ]; then
+    recorded_ms=$(awk '$1 == "advance" { s += $2 } END { print s }' "$recording")
+    started=$(date +%s%N)
+    "$game" --replay "$recording" >"$work/replay.out" 2>"$work/replay.err" &
+    game_pid=$!
+    window 'Kostkolam - the game' >/dev/null
+    status=0
+    wait "$game_pid" || status=$?
+    game_pid=""
+    took_ms=$((($(date +%s%N) - started) / 1000000))
+    [ "$status" -eq 0 ] || fail "the replay ended with status $status: $(cat "$work/replay.err")"
+    [ "$took_ms" -ge "$recorded_ms" ] && [ "$took_ms" -le $((recorded_ms + 10000)) ] ||
+        fail "the replay took $took_ms ms for $recorded_ms ms of game"
+    echo "record-and-replay $plan: watched again in $took_ms ms ($recorded_ms ms recorded)"
+fi
 echo "record-and-replay $plan: $(grep -c '' "$recording") lines replayed to the same output"

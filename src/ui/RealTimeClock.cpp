@@ -50,6 +50,7 @@ void RealTimeClock::catchUp() {
         m_originNs += slip * kNsPerMs;
         m_slippedMs += slip;
         target -= slip;
+        m_alarm.reset();  // its real instant has moved on with the origin
     }
     if (m_hold) {
         target = std::min(target, *m_hold);

@@ -39,6 +39,8 @@ trap 'exit 1' TERM INT
 
 fail() {
     echo "record-and-replay $plan: $*" >&2
+    echo "(recording and logs in $work; the game's last lines:)" >&2
+    tail -n 5 "$work/game.txt" "$work/game.err" >&2 2>/dev/null || true
     exit 1
 }
 
@@ -69,7 +71,7 @@ game_pid=$!
 
 # The window with this exact caption, once it is on the desktop (at most `seconds`).
 window() {
-    local caption="$1" seconds="${2:-10}" id
+    local caption="$1" seconds="${2:-20}" id
     for _ in $(seq $((seconds * 10))); do
         id="$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null | head -n 1)" || true
         if [ -n "$id" ]; then
@@ -90,10 +92,21 @@ keys() {
         sleep 0.15
     done
 }
-click() {
-    local id="$1" x="$2" y="$3"
-    xdotool mousemove --window "$id" "$x" "$y" click 1
-    sleep 0.3
+# Clicks at X, Y in the window until the window goes: on a busy machine a click that comes
+# before the window is fully on the desktop is lost.
+click_away() {
+    local caption="$1" x="$2" y="$3" id
+    for _ in $(seq 5); do
+        id="$(window "$caption")"
+        xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+        sleep 0.3
+        xdotool mousemove --window "$id" "$x" "$y" click 1
+        for _ in $(seq 20); do
+            [ -z "$(xdotool search --onlyvisible --name "^$caption\$" 2>/dev/null)" ] && return 0
+            sleep 0.1
+        done
+    done
+    fail "clicks on \"$caption\" did nothing"
 }
 # Keeps the paddle at the left edge until the end screen comes: three balls are lost.
 lose_game() {
@@ -150,10 +163,10 @@ case "$plan" in
         level="$(window 'Kostkolam - Level 1')"
         lose_game "$level"
         # "Nová hra" (left) starts a fresh level 1; "Konec" (right) goes back to the title.
-        click "$(window 'Kostkolam - End game')" 78 108
+        click_away 'Kostkolam - End game' 78 108
         level="$(window 'Kostkolam - Level 1')"
         lose_game "$level"
-        click "$(window 'Kostkolam - End game')" 190 108
+        click_away 'Kostkolam - End game' 190 108
         title="$(window 'Kostkolam - the game')"
         keys "$title" F4
         want=('click frmKonec cmdNovahra' 'click frmKonec cmdKonec' 'menu frmCihlolam mnuKonec')

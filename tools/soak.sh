@@ -143,7 +143,7 @@ finish_run() {
 # The run's recording, played by the runner, must print exactly what the game showed.
 replay_run() {
     local recording="$work/run$runs.txt"
-    if "$runner" <"$recording" >"$recording.replayed" 2>"$recording.replay-err" &&
+    if "$runner" "$recording" >"$recording.replayed" 2>"$recording.replay-err" &&
         cmp -s "$recording.replayed" "$recording.expected"; then
         replays_same=$((replays_same + 1))
         rm -f "$recording.replayed" "$recording.replay-err"

@@ -207,7 +207,7 @@ for text in "${shown[@]}"; do
     grep -qF "$text" "$recording.expected" || fail "the game never showed '$text'"
 done
 
-"$runner" <"$recording" >"$work/replayed" 2>"$work/runner.err" ||
+"$runner" "$recording" >"$work/replayed" 2>"$work/runner.err" ||
     fail "kostkolam-script failed: $(cat "$work/runner.err")"
 if ! diff -u "$recording.expected" "$work/replayed"; then
     fail "the replay differs from what the game showed (recording in $work)"

@@ -44,23 +44,30 @@ fail() {
     exit 1
 }
 
-# The first display number from 140 on that nobody holds.
+# A display number of its own: Xvfb writes its process id into the display's lock file, and of
+# two servers started on one number at once only one gets it (the other ends).
 display=""
-for n in $(seq 140 239); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-        display=":$n"
-        break
+first=$((140 + ($(printf '%s' "$plan" | cksum | cut -d' ' -f1) % 10) * 10))
+for n in $(seq "$first" $((first + 99))); do
+    if [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; then
+        continue
     fi
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        if [ "$(tr -d ' \n' 2>/dev/null <"/tmp/.X$n-lock")" = "$xvfb_pid" ] &&
+            DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then
+            display=":$n"
+            break 2
+        fi
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    stop "$xvfb_pid"
+    xvfb_pid=""
 done
-[ -n "$display" ] || fail "no free display"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
+[ -n "$display" ] || fail "no display of its own"
 export DISPLAY="$display"
-for _ in $(seq 100); do
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    sleep 0.1
-done
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 sleep 0.5

@@ -6,6 +6,7 @@ set -eu
 packages="
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    libfmt-dev libfast-float-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
     desktop-file-utils appstream dpkg-dev file lintian

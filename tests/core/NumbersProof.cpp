@@ -2,6 +2,7 @@
 // std::from_chars, run by hand (minutes to hours); NumbersTest runs the same checks on a sample.
 //
 //   numbers_proof all-floats            every one of the 2^32 float bit patterns
+//   numbers_proof floats FROM TO        every float whose bits are in [FROM, TO) (hex)
 //   numbers_proof random-doubles N      N doubles of random bits
 //   numbers_proof halfway N             N float and N double midpoints, exactly and just above
 //   numbers_proof texts N               N random decimal texts and N random odd texts
@@ -22,16 +23,18 @@ namespace {
 
 using kostkolam::numbers_check::Tally;
 
-void allFloats(Tally& tally) {
-    for (std::uint64_t bits = 0; bits <= 0xffff'ffffu; ++bits) {
+void floats(std::uint64_t from, std::uint64_t to, Tally& tally) {
+    for (std::uint64_t bits = from; bits < to; ++bits) {
         kostkolam::numbers_check::compareValue(kostkolam::numbers_check::fromBits<float>(bits),
                                                tally);
     }
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: numbers_proof all-floats | random-doubles N | halfway N | texts N\n");
+    std::fprintf(
+        stderr,
+        "usage: numbers_proof all-floats | floats FROM TO | random-doubles N | halfway N | "
+        "texts N\n");
     return 2;
 }
 
@@ -46,7 +49,9 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     Tally tally;
     if (mode == "all-floats") {
-        allFloats(tally);
+        floats(0, std::uint64_t(1) << 32, tally);
+    } else if (mode == "floats" && argc == 4) {
+        floats(std::strtoull(argv[2], nullptr, 16), std::strtoull(argv[3], nullptr, 16), tally);
     } else if (mode == "random-doubles" && count > 0) {
         kostkolam::numbers_check::randomBitPatterns<double>(count, 20, tally);
     } else if (mode == "halfway" && count > 0) {

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "ui/Numbers.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam::record {
@@ -17,9 +18,7 @@ using flow::ScreenId;
 constexpr std::int64_t kLongestAdvanceMs = 86'400'000;
 
 std::string number(float value) {
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, ec == std::errc() ? end : buffer);
+    return ui::numberText(value);
 }
 
 std::string_view stateName(flow::LoadState state) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "ui/Numbers.h"
+
 namespace kostkolam::record {
 
 namespace {
@@ -143,7 +145,7 @@ Command parseLine(const Names& names, std::string_view line, long number) {
             } else if (c.property == "Left" || c.property == "Top") {
                 float position = 0;
                 const char* last = words[4].data() + words[4].size();
-                const auto [end, ec] = std::from_chars(words[4].data(), last, position);
+                const auto [end, ec] = ui::parseNumber(words[4].data(), last, position);
                 if (words[4].empty() || end != last || ec != std::errc()) {
                     throw BadLine{"not a number: '" + c.value + "'"};
                 }
@@ -269,7 +271,7 @@ bool Replayer::play(const Command& c) {
                     object->setVisible(c.number == 1);
                 } else if (c.property == "Left" || c.property == "Top") {
                     float position = 0;
-                    std::from_chars(c.value.data(), c.value.data() + c.value.size(), position);
+                    ui::parseNumber(c.value.data(), c.value.data() + c.value.size(), position);
                     c.property == "Left" ? object->setLeft(position) : object->setTop(position);
                 }
             }

@@ -2,6 +2,7 @@
 # expected output beside it. A scenario with the line "# expect-exit: N" must end with status N; one
 # with the line "# expect-error: TEXT" must print exactly TEXT and a line feed on standard error.
 #   cmake -DRUNNER=... -DSCENARIO=path/NAME.txt -P RunScenario.cmake
+# RUNNER is the program, or a list of the program and its first arguments (node and the script).
 
 string(REGEX REPLACE "\\.txt$" ".expected" expected_file "${SCENARIO}")
 file(READ "${SCENARIO}" script)
@@ -15,7 +16,7 @@ if(script MATCHES "(^|\n)# expect-error: ([^\n]*)")
 endif()
 
 execute_process(
-    COMMAND "${RUNNER}"
+    COMMAND ${RUNNER}
     INPUT_FILE "${SCENARIO}"
     OUTPUT_VARIABLE actual
     ERROR_VARIABLE errors

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the game twice, once plainly and once with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs the whole test suite on each build. Any sanitizer report fails the run.
+# and runs the whole test suite on each build. Any sanitizer report fails the run. Between the two,
+# builds the browser edition (tools/build-web.sh) and runs its tests.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -9,6 +10,9 @@ jobs="${JOBS:-2}"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+JOBS="$jobs" tools/build-web.sh
+ctest --test-dir build-web --output-on-failure -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKOSTKOLAM_SANITIZE=ON \
     -DKOSTKOLAM_BUILD_BENCH=OFF

@@ -8,11 +8,17 @@
 # it prints anything on standard error. Memory is watched by the long-run tests' 1000 games, not
 # here.
 #
+# Every run is recorded (`kostkolam --record runN.txt` in the log folder): whatever fault the soak
+# finds is a scenario that kostkolam-script and `kostkolam --replay` play again. Each run that has
+# ended is replayed by kostkolam-script at once, and a replay that differs from what the game
+# showed (runN.txt.expected) is a fault too.
+#
 #   tools/soak.sh [SECONDS]
 #
 # KOSTKOLAM=path/to/kostkolam soaks another build (default build/src/app/kostkolam, built if
-# missing); SOAK_SEED chooses the random player (default 1). The action log and a screenshot of
-# each fault stay in the folder the summary names.
+# missing) and KOSTKOLAM_SCRIPT names its runner (default kostkolam-script beside the game's
+# folder); SOAK_SEED chooses the random player (default 1). The action log, the recordings and a
+# screenshot of each fault stay in the folder the summary names.
 # shellcheck source=tools/x-session.sh
 . "$(dirname "$0")/x-session.sh"
 set -euo pipefail
@@ -23,6 +29,15 @@ seed="${SOAK_SEED:-1}"
 
 install_packages xvfb xdotool x11-utils imagemagick openbox wmctrl
 find_game soak
+runner="${KOSTKOLAM_SCRIPT:-$(dirname "$game")/../kostkolam-script}"
+if [ ! -x "$runner" ]; then
+    if [ -n "${KOSTKOLAM_SCRIPT:-}" ]; then
+        echo "soak: no runner at $runner" >&2
+        exit 2
+    fi
+    cmake --build "$(dirname "$game")/../.." -j 2 --target kostkolam-script
+fi
+runner="$(cd "$(dirname "$runner")" && pwd)/$(basename "$runner")"
 
 work="$(mktemp -d /tmp/kostkolam-soak.XXXXXX)"
 fresh_home "$work"
@@ -43,6 +58,7 @@ sleep 1
 RANDOM=$seed
 runs=0
 restarts=0
+replays_same=0
 actions=0
 failures=()
 
@@ -59,7 +75,7 @@ log() {
 
 start_game() {
     runs=$((runs + 1))
-    "$game" >"$work/run$runs.out" 2>"$work/run$runs.err" &
+    "$game" --record "$work/run$runs.txt" >"$work/run$runs.out" 2>"$work/run$runs.err" &
     game_pid=$!
     log "started, pid $game_pid"
     for _ in $(seq 100); do
@@ -76,7 +92,21 @@ finish_run() {
     wait "$game_pid" || status=$?
     log "ended with exit status $status"
     [ "$status" -eq 0 ] || fail "run $runs ended with exit status $status"
+    replay_run
     game_pid=""
+}
+
+# The run's recording, played by the runner, must print exactly what the game showed.
+replay_run() {
+    local recording="$work/run$runs.txt"
+    if "$runner" "$recording" >"$recording.replayed" 2>"$recording.replay-err" &&
+        cmp -s "$recording.replayed" "$recording.expected"; then
+        replays_same=$((replays_same + 1))
+        rm -f "$recording.replayed" "$recording.replay-err"
+    else
+        fail "run $runs: its recording does not replay to what the game showed" \
+            "(run$runs.txt, run$runs.txt.expected, run$runs.txt.replayed)"
+    fi
 }
 
 visible_windows() {
@@ -282,6 +312,7 @@ done
 {
     echo "soak: $seconds s (seed $seed), $actions actions, $runs runs of the game" \
         "($restarts restarts after the game ended itself), faults: ${#failures[@]}"
+    echo "recordings replayed by kostkolam-script to what the game showed: $replays_same of $runs"
     for f in "${failures[@]}"; do
         echo "  $f"
     done

@@ -1,7 +1,9 @@
 #include "level/LabelNumber.h"
 
-#include <charconv>
 #include <cmath>
+#include <system_error>
+
+#include "ui/Numbers.h"
 
 namespace kostkolam::level {
 
@@ -9,7 +11,7 @@ double labelNumber(std::string_view text) {
     double value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    const auto [end, ec] = std::from_chars(first, last, value);
+    const auto [end, ec] = ui::parseNumber(first, last, value);
     if (ec != std::errc() || end != last || !std::isfinite(value)) {
         return 0;
     }
@@ -17,9 +19,7 @@ double labelNumber(std::string_view text) {
 }
 
 std::string labelText(double value) {
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, ec == std::errc() ? end : buffer);
+    return ui::numberText(value);
 }
 
 }  // namespace kostkolam::level

@@ -6,6 +6,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "ui/Numbers.h"
+
 namespace kostkolam::script {
 
 namespace {
@@ -90,14 +92,14 @@ bool parseFlag(std::string_view word) {
 float parsePosition(std::string_view word) {
     const char* last = word.data() + word.size();
     float value = 0;
-    const auto [end, ec] = std::from_chars(word.data(), last, value);
+    const auto [end, ec] = ui::parseNumber(word.data(), last, value);
     if (word.empty() || end != last || ec == std::errc::invalid_argument) {
         fail("not a number: " + quoteWord(word));
     }
     if (ec == std::errc::result_out_of_range) {
         // Too small for a normal float still has a nearest float; too large has none.
         double wide = 0;
-        const auto [wideEnd, wideEc] = std::from_chars(word.data(), last, wide);
+        const auto [wideEnd, wideEc] = ui::parseNumber(word.data(), last, wide);
         if (wideEc != std::errc() || wideEnd != last ||
             std::fabs(wide) > double(std::numeric_limits<float>::max())) {
             fail("number out of the single-precision range: " + quoteWord(word));
@@ -111,9 +113,7 @@ float parsePosition(std::string_view word) {
 }
 
 std::string number(float value) {
-    char buffer[32];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, ec == std::errc() ? end : buffer);
+    return ui::numberText(value);
 }
 
 std::string_view stateName(flow::LoadState state) {

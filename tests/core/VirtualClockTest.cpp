@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "level/LevelLayouts.h"
-#include "ui/headless/VirtualClock.h"
+#include "ui/VirtualClock.h"
 
 namespace kostkolam {
 namespace {
 
-using ui::headless::VirtualClock;
+using ui::VirtualClock;
 
 /// Records every tick as "time name" and lets a test act inside a handler.
 class Recorder final : public ui::EventSink {

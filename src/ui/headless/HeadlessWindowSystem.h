@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/VirtualClock.h"
 #include "ui/WindowSystem.h"
-#include "ui/headless/VirtualClock.h"
 
 namespace kostkolam::ui::headless {
 
@@ -40,6 +40,10 @@ class HeadlessWindowSystem final : public WindowSystem {
     EventLog m_log;
     bool m_quit = false;
 };
+
+/// What the event log says of a message box: "msgbox title=... icon=information buttons=ok
+/// text=...". The desktop backend's recordings say the same.
+std::string messageBoxEvent(const MessageBox& box);
 
 /// A caption as the event log and the scenario runner print it: in double quotes, with \" and \\.
 std::string quoted(std::string_view text);

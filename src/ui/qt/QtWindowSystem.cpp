@@ -4,16 +4,18 @@
 #include <QMessageBox>
 #include <QThread>
 #include <QTimer>
+#include <chrono>
 
 #include "ui/Units.h"
+#include "ui/headless/HeadlessWindowSystem.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/ScreenWindow.h"
 
 namespace kostkolam::ui::qt {
 
-/// A screen's view and timer service: forwards the model's changes to the screen's window, and
-/// hands the window back to the window system when the screen is destroyed.
-class QtWindowSystem::View final : public ScreenView, public TimerService {
+/// A screen's view: forwards the model's changes to the screen's window, and hands the window back
+/// to the window system when the screen is destroyed.
+class QtWindowSystem::View final : public ScreenView {
   public:
     View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window)
         : m_system(system), m_window(std::move(window)) {}
@@ -39,9 +41,6 @@ class QtWindowSystem::View final : public ScreenView, public TimerService {
     }
     void unloaded() override { m_window->detach(); }
 
-    void start(Timer& timer) override { m_window->startScreenTimer(timer.index()); }
-    void stop(Timer& timer) override { m_window->stopScreenTimer(timer.index()); }
-
   private:
     QtWindowSystem& m_system;
     std::unique_ptr<ScreenWindow> m_window;
@@ -55,6 +54,27 @@ QtWindowSystem::QtWindowSystem() : m_defaultFont(QApplication::font()) {
 
 QtWindowSystem::~QtWindowSystem() = default;
 
+QtWindowSystem::Alarm::Alarm(QtWindowSystem& system) {
+    m_timer.setSingleShot(true);
+    // To the millisecond: the game tick's intervals are kept as they are.
+    m_timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [&system] { system.m_clock.wake(); });
+}
+
+std::int64_t QtWindowSystem::Alarm::nowNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void QtWindowSystem::Alarm::setAlarm(std::int64_t delayMs) {
+    m_timer.start(std::chrono::milliseconds(delayMs));
+}
+
+void QtWindowSystem::Alarm::cancelAlarm() {
+    m_timer.stop();
+}
+
 void QtWindowSystem::attach(Screen& screen) {
     // Every window of the game shares one default font, fitted to the status line of the screen
     // being attached; a screen with no label drawn in it (the title, the end screen) keeps the font
@@ -64,11 +84,17 @@ void QtWindowSystem::attach(Screen& screen) {
         m_defaultFont = windowDefaultFont(QApplication::font(), labels);
         m_defaultFontLabels = labels.data();
     }
+    // The window hands the player's input to the clock, which passes it on to the game.
     auto window =
-        std::make_unique<ScreenWindow>(screen, *m_sink, m_pictures, m_defaultFont, m_accessibility);
-    auto view = std::make_unique<View>(*this, std::move(window));
-    screen.setTimerService(view.get());
-    screen.setView(std::move(view));
+        std::make_unique<ScreenWindow>(screen, m_clock, m_pictures, m_defaultFont, m_accessibility);
+    screen.setTimerService(&m_clock);
+    screen.setView(std::make_unique<View>(*this, std::move(window)));
+}
+
+void QtWindowSystem::log(const std::string& what) {
+    if (m_log) {
+        m_log("@" + std::to_string(m_clock.now()) + " " + what);
+    }
 }
 
 ScreenWindow* QtWindowSystem::windowOf(const Screen& screen) {
@@ -80,6 +106,7 @@ void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
     QMessageBox dialog(QMessageBox::Information, toQString(box.title), toQString(box.text),
                        QMessageBox::Ok, windowOf(owner));
     dialog.setWindowModality(Qt::ApplicationModal);
+    log(headless::messageBoxEvent(box));
     if (m_messageBoxHook) {
         // Runs inside the box's own event loop, so the box is on the desktop by then.
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_messageBoxHook(dialog); });
@@ -89,6 +116,7 @@ void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
 
 void QtWindowSystem::quit() {
     m_quitRequested = true;
+    log("end");
     // Without a running event loop there is nothing to leave; asking anyway would make the next
     // loop (a later message box's) return at once.
     if (QThread::currentThread()->loopLevel() > 0) {

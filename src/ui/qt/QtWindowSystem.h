@@ -1,14 +1,16 @@
 #pragma once
 
-// The game's window system on the desktop: one Qt window per loaded screen, QTimers for its
-// timers, and a QMessageBox for the help.
+// The game's window system on the desktop: one Qt window per loaded screen, the game's virtual
+// clock let go in real time for its timers, and a QMessageBox for the help.
 
 #include <QFont>
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "ui/RealTimeClock.h"
 #include "ui/WindowSystem.h"
 #include "ui/qt/Accessibility.h"
 #include "ui/qt/PictureCache.h"
@@ -25,16 +27,23 @@ class QtWindowSystem final : public WindowSystem {
   public:
     /// Called with each message box right after it has been shown, before it is answered.
     using MessageBoxHook = std::function<void(QMessageBox&)>;
+    /// Hears "@T msgbox ..." and "@T end" as the scenario runner prints them.
+    using EventLog = std::function<void(const std::string&)>;
 
     QtWindowSystem();
     ~QtWindowSystem() override;
     QtWindowSystem(const QtWindowSystem&) = delete;
     QtWindowSystem& operator=(const QtWindowSystem&) = delete;
 
-    void setEventSink(EventSink& sink) override { m_sink = &sink; }
+    void setEventSink(EventSink& sink) override { m_clock.setSink(sink); }
     void attach(Screen& screen) override;
     void messageBox(Screen& owner, const MessageBox& box) override;
     void quit() override;
+
+    /// The game's time: every screen's timers run on it, and the player's input passes through
+    /// it to reach the game at the virtual instant it arrived.
+    RealTimeClock& clock() { return m_clock; }
+    void setEventLog(EventLog log) { m_log = std::move(log); }
 
     /// Lets a test read and answer the message boxes instead of a player.
     void setMessageBoxHook(MessageBoxHook hook) { m_messageBoxHook = std::move(hook); }
@@ -50,13 +59,29 @@ class QtWindowSystem final : public WindowSystem {
   private:
     class View;
 
+    /// The real monotonic clock and the clock's one alarm, a single-shot precise QTimer.
+    class Alarm final : public RealTimeSource {
+      public:
+        explicit Alarm(QtWindowSystem& system);
+        std::int64_t nowNs() const override;
+        void setAlarm(std::int64_t delayMs) override;
+        void cancelAlarm() override;
+
+      private:
+        QTimer m_timer;
+    };
+
+    void log(const std::string& what);
+
     /// Takes over the detached window of a destroyed screen and deletes it once control is back
     /// in the event loop: the destruction may have been set off by the window's own menu or
     /// button, whose code still runs on the stack below.
     void retire(ScreenWindow* window);
     void deleteRetired();
 
-    EventSink* m_sink = nullptr;
+    Alarm m_alarm{*this};
+    RealTimeClock m_clock{m_alarm};
+    EventLog m_log;
     PictureCache m_pictures;
     QFont m_defaultFont;
     /// The labels m_defaultFont was fitted to.

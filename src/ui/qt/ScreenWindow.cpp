@@ -1,12 +1,12 @@
 #include "ui/qt/ScreenWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
@@ -72,7 +72,6 @@ ScreenWindow::ScreenWindow(Screen& screen, EventSink& sink, PictureCache& pictur
 
     buildBricks(pictures);
     buildButtons();
-    buildTimers();
     adjustSize();
 
     // Typed characters are watched on the native window, where each key press arrives once and
@@ -94,6 +93,8 @@ void ScreenWindow::buildMenu(QMenuBar& menuBar) {
             // A screen reader names the open list as its item, without the mnemonic's mark.
             dropDown->setAccessibleName(caption.remove(QLatin1Char('&')));
             dropDown->menuAction()->setObjectName(name);
+            // An open list takes every key; its window's function keys must still choose.
+            dropDown->installEventFilter(this);
             continue;
         }
         if (!dropDown) {
@@ -108,6 +109,9 @@ void ScreenWindow::buildMenu(QMenuBar& menuBar) {
         action->setShortcut(toKeySequence(item.shortcut));
         // Function keys choose the item whenever this window is active, menu open or not.
         action->setShortcutContext(Qt::WindowShortcut);
+        if (item.shortcut != Shortcut::None) {
+            m_shortcutItems.push_back(action);
+        }
         const int index = int(i);
         connect(action, &QAction::triggered, this, [this, index] {
             if (m_screen) {
@@ -168,24 +172,6 @@ void ScreenWindow::buildButtons() {
     }
 }
 
-void ScreenWindow::buildTimers() {
-    const auto& timers = m_screen->timers();
-    m_timers.reserve(timers.size());
-    for (const Timer& timer : timers) {
-        auto* qtimer = new QTimer(this);
-        qtimer->setObjectName(toQString(timer.layout().name));
-        qtimer->setTimerType(Qt::PreciseTimer);
-        qtimer->setInterval(timerPeriodMs(timer.interval()));
-        const int index = timer.index();
-        connect(qtimer, &QTimer::timeout, this, [this, index] {
-            if (m_screen) {
-                m_sink.timerTicked(m_screen->timers()[std::size_t(index)]);
-            }
-        });
-        m_timers.push_back(qtimer);
-    }
-}
-
 void ScreenWindow::placeChild(QWidget& child, const ShownObject& object) {
     child.setGeometry(pixelRect(object.geometry(), *m_screen));
     child.setVisible(object.visible());
@@ -213,9 +199,6 @@ void ScreenWindow::centreOnDesktop() {
 }
 
 void ScreenWindow::detach() {
-    for (QTimer* timer : m_timers) {
-        timer->stop();
-    }
     m_screen = nullptr;
     m_client->detach();
     hide();
@@ -246,16 +229,6 @@ void ScreenWindow::captionChanged(int label) {
     m_client->captionChanged(label);
 }
 
-void ScreenWindow::startScreenTimer(int timer) {
-    if (m_screen) {
-        m_timers[std::size_t(timer)]->start();
-    }
-}
-
-void ScreenWindow::stopScreenTimer(int timer) {
-    m_timers[std::size_t(timer)]->stop();
-}
-
 void ScreenWindow::closeEvent(QCloseEvent* event) {
     // The game decides what the close box does: the end screen closes alone, any other screen
     // ends the game.
@@ -265,7 +238,29 @@ void ScreenWindow::closeEvent(QCloseEvent* event) {
     }
 }
 
+bool ScreenWindow::chooseByShortcut(const QKeyEvent& key) {
+    const QKeySequence pressed(key.keyCombination());
+    for (QAction* action : m_shortcutItems) {
+        if (action->shortcut() == pressed && action->isEnabled()) {
+            // The open list and the menu bar's highlight go first, as when an item is clicked;
+            // then the item's command runs (it may open the help box or end the game).
+            while (QWidget* popup = QApplication::activePopupWidget()) {
+                popup->close();
+            }
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ScreenWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && qobject_cast<QMenu*>(watched)) {
+        // A drop-down list of this window is open and holds the keyboard: the window's own
+        // shortcut map is not asked, so its function keys are looked up here.
+        return chooseByShortcut(*static_cast<const QKeyEvent*>(event)) ||
+               QWidget::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::KeyPress && watched == windowHandle() && m_screen &&
         m_screen->layout().window.keysToWindowFirst) {
         // Each character reaches the level before the focused control (a brick, say) sees the

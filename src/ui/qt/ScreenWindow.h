@@ -6,8 +6,9 @@
 #include "ui/WindowSystem.h"
 
 class QAbstractButton;
+class QAction;
+class QKeyEvent;
 class QMenuBar;
-class QTimer;
 
 namespace kostkolam::ui::qt {
 
@@ -16,11 +17,11 @@ class ClientArea;
 class PictureCache;
 
 /// The top-level window of one loaded screen: a fixed-size frame with the caption, the menu bar,
-/// the client area with its bricks and push buttons, and the screen's timers. It turns what the
+/// the client area with its bricks and push buttons. It turns what the
 /// player does into the game's events and shows what the screen's model holds.
 ///
 /// The window outlives its screen for a moment: once the screen is unloaded the window is
-/// detached (hidden, timers stopped, no pointer to the model left) and deleted later by the window
+/// detached (hidden, no pointer to the model left) and deleted later by the window
 /// system, so a handler that unloads its own screen can still return through the window's code.
 class ScreenWindow final : public QWidget {
     Q_OBJECT
@@ -36,8 +37,6 @@ class ScreenWindow final : public QWidget {
 
     void objectChanged(ObjectRef ref, const Geometry& before, bool wasVisible);
     void captionChanged(int label);
-    void startScreenTimer(int timer);
-    void stopScreenTimer(int timer);
 
     /// The live screen, or nullptr once detached.
     Screen* model() const { return m_screen; }
@@ -51,9 +50,10 @@ class ScreenWindow final : public QWidget {
     void buildMenu(QMenuBar& menuBar);
     void buildBricks(PictureCache& pictures);
     void buildButtons();
-    void buildTimers();
     void placeChild(QWidget& child, const ShownObject& object);
     void centreOnDesktop();
+    /// Chooses the menu item whose shortcut is the pressed key, closing any open list first.
+    bool chooseByShortcut(const QKeyEvent& key);
 
     Screen* m_screen;
     EventSink& m_sink;
@@ -62,7 +62,8 @@ class ScreenWindow final : public QWidget {
     std::vector<QAbstractButton*> m_bricks;
     /// By position in Screen::buttons().
     std::vector<QAbstractButton*> m_buttons;
-    std::vector<QTimer*> m_timers;
+    /// The menu items that have a shortcut key.
+    std::vector<QAction*> m_shortcutItems;
     bool m_placed = false;
 };
 

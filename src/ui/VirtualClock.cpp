@@ -1,8 +1,8 @@
-#include "ui/headless/VirtualClock.h"
+#include "ui/VirtualClock.h"
 
 #include <algorithm>
 
-namespace kostkolam::ui::headless {
+namespace kostkolam::ui {
 
 void VirtualClock::start(Timer& timer) {
     m_running.push_back({&timer, m_now + timerPeriodMs(timer.interval())});
@@ -32,4 +32,19 @@ void VirtualClock::advance(std::int64_t ms, EventSink& sink) {
     m_now = until;
 }
 
-}  // namespace kostkolam::ui::headless
+std::optional<std::int64_t> VirtualClock::nextDue() const {
+    std::optional<std::int64_t> earliest;
+    for (const Running& r : m_running) {
+        if (!earliest || r.due < *earliest) {
+            earliest = r.due;
+        }
+    }
+    return earliest;
+}
+
+void VirtualClock::passQuietly(std::int64_t until) {
+    const auto due = nextDue();
+    m_now = std::max(m_now, due ? std::min(until, *due) : until);
+}
+
+}  // namespace kostkolam::ui

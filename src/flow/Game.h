@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "flow/Module1.h"
@@ -19,6 +20,20 @@
 namespace kostkolam::flow {
 
 enum class LoadState { Unloaded, Hidden, Shown };
+
+/// The state as the runner's `screens` line and a recording write it: "unloaded", "hidden",
+/// "shown".
+constexpr std::string_view loadStateName(LoadState state) {
+    switch (state) {
+        case LoadState::Unloaded:
+            return "unloaded";
+        case LoadState::Hidden:
+            return "hidden";
+        case LoadState::Shown:
+            return "shown";
+    }
+    return "unloaded";
+}
 
 class Game final : public ui::EventSink, public ScreenFlow {
   public:

@@ -22,18 +22,6 @@ std::string number(float value) {
     return ui::numberText(value);
 }
 
-std::string_view stateName(flow::LoadState state) {
-    switch (state) {
-        case flow::LoadState::Unloaded:
-            return "unloaded";
-        case flow::LoadState::Hidden:
-            return "hidden";
-        case flow::LoadState::Shown:
-            return "shown";
-    }
-    return "unloaded";
-}
-
 }  // namespace
 
 Recorder::Recorder(flow::Game& game, const ui::VirtualClock& clock, std::FILE* scenario,
@@ -110,7 +98,8 @@ void Recorder::checkpoint() {
     std::string line;
     for (ScreenId id : flow::kAllScreens) {
         line += (id == ScreenId::frmCihlolam ? "" : " ");
-        line += std::string(table::screenName(id)) + "=" + std::string(stateName(m_game.state(id)));
+        line += std::string(table::screenName(id)) + "=" +
+                std::string(flow::loadStateName(m_game.state(id)));
     }
     const auto active = m_game.activeScreen();
     line += " active=" + std::string(active ? table::screenName(*active) : "none");

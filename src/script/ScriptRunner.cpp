@@ -116,18 +116,6 @@ std::string number(float value) {
     return ui::numberText(value);
 }
 
-std::string_view stateName(flow::LoadState state) {
-    switch (state) {
-        case flow::LoadState::Unloaded:
-            return "unloaded";
-        case flow::LoadState::Hidden:
-            return "hidden";
-        case flow::LoadState::Shown:
-            return "shown";
-    }
-    return "unloaded";
-}
-
 bool isShownObject(ObjectKind kind) {
     return kind != ObjectKind::Timer && kind != ObjectKind::MenuItem;
 }
@@ -487,7 +475,7 @@ void ScriptRunner::screens(const Words& words) {
     expectWords(words, 1);
     for (ScreenId id : flow::kAllScreens) {
         m_out << (id == ScreenId::frmCihlolam ? "" : " ") << table::screenName(id) << '='
-              << stateName(m_game.state(id));
+              << flow::loadStateName(m_game.state(id));
     }
     const auto active = m_game.activeScreen();
     m_out << " active=" << (active ? table::screenName(*active) : std::string_view("none")) << '\n';

@@ -12,6 +12,7 @@
 #include "level/LevelLayouts.h"
 #include "screens/EndScreen.h"
 #include "ui/Pictures.h"
+#include "ui/Pixels.h"
 #include "ui/ScreenLayouts.h"
 #include "ui/Units.h"
 #include "ui/qt/Appearance.h"
@@ -20,7 +21,7 @@
 namespace kostkolam::test {
 namespace {
 
-using ui::qt::statusLineHeightPx;
+using ui::statusLineHeightPx;
 using ui::qt::storedFont;
 using ui::qt::windowDefaultFont;
 

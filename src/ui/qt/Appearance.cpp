@@ -6,23 +6,17 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/Pixels.h"
 #include "ui/Units.h"
 
 namespace kostkolam::ui::qt {
 
 namespace {
 
-/// Points to logical pixels: the layouts were drawn at 96 dots per inch.
-constexpr double kPixelsPerPoint = 96.0 / 72.0;
-
 /// The smallest size worth trying when shrinking the window default font.
 constexpr int kSmallestFontPx = 6;
 /// Below this a status caption is hard to read; no smaller size is taken just to fit its width.
 constexpr int kSmallestReadableFontPx = 9;
-
-int roundToPixel(double value) {
-    return int(std::floor(value + 0.5));
-}
 
 }  // namespace
 
@@ -41,13 +35,8 @@ QColor toQColor(Colour colour, const QPalette& palette) {
 }
 
 QRect pixelRect(const Geometry& geometry, const Screen& screen) {
-    const double pxPerUnitX = double(screen.twipsPerUnitX()) / kTwipsPerPixel;
-    const double pxPerUnitY = double(screen.twipsPerUnitY()) / kTwipsPerPixel;
-    const int left = roundToPixel(double(geometry.left) * pxPerUnitX);
-    const int top = roundToPixel(double(geometry.top) * pxPerUnitY);
-    const int right = roundToPixel((double(geometry.left) + double(geometry.width)) * pxPerUnitX);
-    const int bottom = roundToPixel((double(geometry.top) + double(geometry.height)) * pxPerUnitY);
-    return {left, top, right - left, bottom - top};
+    const PixelRect rect = ui::pixelRect(geometry, screen);
+    return {rect.left, rect.top, rect.width, rect.height};
 }
 
 QFont storedFont(const FontSpec& stored) {
@@ -59,23 +48,12 @@ QFont storedFont(const FontSpec& stored) {
     font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
     font.setStyleHint(QFont::SansSerif);
     font.setStretch(QFont::SemiCondensed);
-    font.setPixelSize(std::max(1, roundToPixel(double(stored.sizePt) * kPixelsPerPoint)));
+    font.setPixelSize(fontPixelSize(stored));
     font.setWeight(QFont::Weight(stored.weight));
     font.setItalic(stored.italic);
     font.setUnderline(stored.underline);
     font.setStrikeOut(stored.strikeout);
     return font;
-}
-
-std::optional<int> statusLineHeightPx(std::span<const LabelLayout> labels) {
-    std::optional<int> lowest;
-    for (const LabelLayout& label : labels) {
-        if (!label.font) {
-            const int px = label.rect.height / kTwipsPerPixel;
-            lowest = lowest ? std::min(*lowest, px) : px;
-        }
-    }
-    return lowest;
 }
 
 QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels) {

@@ -22,18 +22,12 @@ QString toQString(std::string_view text);
 /// A stored colour; the desktop's palette stands in for the system colours.
 QColor toQColor(Colour colour, const QPalette& palette);
 
-/// An object's rectangle in the client area's logical pixels (units times the screen's twips per
-/// unit, over 15). Every edge is rounded on its own, so objects that meet in the layout meet on the
-/// screen too.
+/// An object's rectangle in the client area's logical pixels (ui::pixelRect as a QRect).
 QRect pixelRect(const Geometry& geometry, const Screen& screen);
 
 /// A stored font. "MS Sans Serif" becomes a sans-serif face with the Czech letters; the size is the
 /// stored point size at 96 dots per inch, the scale every window of the game is laid out in.
 QFont storedFont(const FontSpec& stored);
-
-/// The height in logical pixels of the lowest label drawn in the window default font (a level's
-/// status labels: 195 twips, 13 pixels), or nothing when every label has a font of its own.
-std::optional<int> statusLineHeightPx(std::span<const LabelLayout> labels);
 
 /// The window default font for a screen with these labels: the desktop's user-interface font,
 /// made small enough that one line of it fits into the status line, and, where it can be done at

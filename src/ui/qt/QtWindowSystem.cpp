@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <chrono>
 
+#include "ui/Pixels.h"
 #include "ui/Units.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 #include "ui/qt/Appearance.h"

@@ -72,7 +72,10 @@ class WindowSystem {
     virtual void setEventSink(EventSink& sink) = 0;
     /// Gives a freshly built screen its (hidden) window and its timers.
     virtual void attach(Screen& screen) = 0;
-    /// Shows a box modal to the application with a single OK button and returns when it closes.
+    /// Shows a box modal to the application with a single OK button. The desktop returns when
+    /// the box closes; a backend that cannot wait inside a handler (the browser's) returns at
+    /// once, its box keeping every key and click to itself until it closes while the timers go
+    /// on. The game shows the box as the last step of a handler, so nothing depends on which.
     virtual void messageBox(Screen& owner, const MessageBox& box) = 0;
     /// After the outermost event has ended and unloaded screens are gone.
     virtual void eventFinished() {}

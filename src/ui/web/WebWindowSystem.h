@@ -1,0 +1,77 @@
+#pragma once
+
+// The game's window system in a web browser: each loaded screen is a window on the page's
+// desktop, drawn by the page's script (desktop.js) from what this side tells it. The game's
+// virtual clock is let go in real time by one browser timer, as on the desktop; the player's
+// input comes back from the page through the exported entry points of the page's program.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/RealTimeClock.h"
+#include "ui/WindowSystem.h"
+
+namespace kostkolam::ui::web {
+
+class WebWindowSystem final : public WindowSystem {
+  public:
+    /// Hears "@T msgbox ..." and "@T end" as the scenario runner prints them.
+    using EventLog = std::function<void(const std::string&)>;
+
+    WebWindowSystem();
+    ~WebWindowSystem() override;
+    WebWindowSystem(const WebWindowSystem&) = delete;
+    WebWindowSystem& operator=(const WebWindowSystem&) = delete;
+
+    void setEventSink(EventSink& sink) override { m_clock.setSink(sink); }
+    void attach(Screen& screen) override;
+    /// Shows the page's modal box and returns at once: a page cannot wait for the player inside
+    /// a handler. The box keeps every key and click to itself until OK, and the timers go on.
+    void messageBox(Screen& owner, const MessageBox& box) override;
+    void quit() override;
+
+    RealTimeClock& clock() { return m_clock; }
+    void setEventLog(EventLog log) { m_log = std::move(log); }
+    bool quitRequested() const { return m_quitRequested; }
+
+    /// The live screen shown in the page's window `window`, or nullptr once it is gone. The page
+    /// hands its input in by window number; a number whose screen was unloaded meanwhile (a key
+    /// typed in the same instant) finds nothing.
+    Screen* screenOf(int window) const;
+
+  private:
+    class View;
+
+    /// performance.now() and the clock's one alarm, a single browser timeout.
+    class Alarm final : public RealTimeSource {
+      public:
+        explicit Alarm(WebWindowSystem& system) : m_system(system) {}
+        ~Alarm() override { cancelAlarm(); }
+        Alarm(const Alarm&) = delete;
+        Alarm& operator=(const Alarm&) = delete;
+        std::int64_t nowNs() const override;
+        void setAlarm(std::int64_t delayMs) override;
+        void cancelAlarm() override;
+
+      private:
+        static void rang(void* system);
+        WebWindowSystem& m_system;
+        long m_timeout = 0;
+    };
+
+    void log(const std::string& what);
+    void forget(int window);
+
+    Alarm m_alarm{*this};
+    RealTimeClock m_clock{m_alarm};
+    EventLog m_log;
+    /// The live screen of each window number the page knows; an entry goes when its screen is
+    /// unloaded. Numbers are never used twice on one page, across games too.
+    std::vector<std::pair<int, Screen*>> m_windows;
+    bool m_quitRequested = false;
+};
+
+}  // namespace kostkolam::ui::web

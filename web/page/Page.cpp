@@ -1,0 +1,203 @@
+// Kostkolam in a web page: the game's rules and the browser's window system, started and fed by
+// the page's script (desktop.js) through the entry points below. The page starts a game, hands
+// in what the player does window by window, and may start a new game once one has ended.
+//
+// A page opened with ?record writes the game down as it is played, as `kostkolam --record` does
+// on the desktop: a scenario for kostkolam-script and what the game showed, both kept in memory
+// for the page to offer as files.
+
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "flow/Game.h"
+#include "record/Recorder.h"
+#include "table/ScreenTable.h"
+#include "ui/Numbers.h"
+#include "ui/Pixels.h"
+#include "ui/web/WebWindowSystem.h"
+
+namespace {
+
+using namespace kostkolam;
+
+/// A text written to memory through a C stream, readable while it is being written.
+class MemoryFile {
+  public:
+    MemoryFile() : m_stream(open_memstream(&m_buffer, &m_size)) {}
+    ~MemoryFile() { std::free(m_buffer); }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    /// The stream, handed over to whoever closes it.
+    std::FILE* stream() const { return m_stream; }
+    /// Everything flushed to the stream so far.
+    std::string text() const { return m_buffer ? std::string(m_buffer, m_size) : std::string(); }
+
+  private:
+    char* m_buffer = nullptr;
+    std::size_t m_size = 0;
+    std::FILE* m_stream;
+};
+
+/// One game on the page, from its title screen until it has ended and the page lets it go.
+struct PageGame {
+    explicit PageGame(bool record) : game(windowSystem, table::screens()) {
+        if (record && scenario.stream() && expected.stream()) {
+            recorder = std::make_unique<record::Recorder>(game, windowSystem.clock().clock(),
+                                                          scenario.stream(), expected.stream());
+            windowSystem.setEventSink(*recorder);
+            windowSystem.setEventLog([this](const std::string& line) { recorder->event(line); });
+        }
+    }
+
+    // The recording's memory outlives the recorder, which closes its streams.
+    MemoryFile scenario;
+    MemoryFile expected;
+    ui::web::WebWindowSystem windowSystem;
+    flow::Game game;
+    std::unique_ptr<record::Recorder> recorder;
+};
+
+std::unique_ptr<PageGame> g_game;
+/// The last answer handed to the page as a C string; valid until the next one.
+std::string g_answer;
+
+const char* answer(std::string text) {
+    g_answer = std::move(text);
+    return g_answer.c_str();
+}
+
+ui::Screen* screenOf(int window) {
+    return g_game ? g_game->windowSystem.screenOf(window) : nullptr;
+}
+
+/// A text as a JSON string.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escaped[8];
+                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                    out += escaped;
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out + '"';
+}
+
+std::string jsonNumber(float value) {
+    return ui::numberText(value);
+}
+
+}  // namespace
+
+extern "C" {
+
+/// Starts a new game at its title screen; a game before it, ended or not, goes first.
+EMSCRIPTEN_KEEPALIVE void kk_start(int record) {
+    g_game.reset();
+    g_game = std::make_unique<PageGame>(record != 0);
+    g_game->game.start();
+}
+
+/// Lets an ended game go, from outside any of its events. Its recording stays readable.
+EMSCRIPTEN_KEEPALIVE void kk_finish() {
+    if (g_game && g_game->recorder) {
+        g_game->recorder->finish();
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void kk_menu(int window, int item) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_game->windowSystem.clock().menuChosen(*screen, item);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void kk_button(int window, int button) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_game->windowSystem.clock().buttonClicked(*screen, button);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void kk_key(int window, int code) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_game->windowSystem.clock().keyTyped(*screen, std::uint16_t(code));
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void kk_close(int window) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_game->windowSystem.clock().closeRequested(*screen);
+    }
+}
+
+/// The game's time in milliseconds since it started.
+EMSCRIPTEN_KEEPALIVE double kk_now() {
+    return g_game ? double(g_game->windowSystem.clock().now()) : 0.0;
+}
+
+/// {"frmCihlolam": "shown", ...}: each screen's load state.
+EMSCRIPTEN_KEEPALIVE const char* kk_screens() {
+    std::string out = "{";
+    for (std::size_t i = 0; i < flow::kScreenCount; ++i) {
+        const auto id = flow::ScreenId(i);
+        const auto state = g_game ? g_game->game.state(id) : flow::LoadState::Unloaded;
+        out += (i ? "," : "") + jsonString(table::screenName(id)) + ":" +
+               jsonString(flow::loadStateName(state));
+    }
+    return answer(out + "}");
+}
+
+/// An object of a loaded screen as the model holds it, in the screen's units, and where its
+/// window shows it: {"left":..,"top":..,"width":..,"height":..,"visible":..,"caption":..,
+/// "pixel":{"x":..,"y":..,"width":..,"height":..}} with the pixels in the client area. null for
+/// a screen not loaded or a name not on it.
+EMSCRIPTEN_KEEPALIVE const char* kk_object(const char* screenName, const char* objectName) {
+    const auto id = table::screenByName(screenName);
+    ui::Screen* screen = g_game && id ? g_game->game.screen(*id) : nullptr;
+    const auto ref = screen ? screen->find(objectName) : std::nullopt;
+    const ui::ShownObject* object = ref ? screen->shownObject(*ref) : nullptr;
+    if (!object) {
+        return answer("null");
+    }
+    const ui::PixelRect pixel = ui::pixelRect(object->geometry(), *screen);
+    std::string out = "{\"left\":" + jsonNumber(object->left()) +
+                      ",\"top\":" + jsonNumber(object->top()) +
+                      ",\"width\":" + jsonNumber(object->width()) +
+                      ",\"height\":" + jsonNumber(object->height()) +
+                      ",\"visible\":" + (object->visible() ? "true" : "false");
+    if (ref->kind == ui::ObjectKind::Label) {
+        out += ",\"caption\":" + jsonString(screen->labels()[std::size_t(ref->index)].caption());
+    }
+    out += ",\"pixel\":{\"x\":" + std::to_string(pixel.left) +
+           ",\"y\":" + std::to_string(pixel.top) + ",\"width\":" + std::to_string(pixel.width) +
+           ",\"height\":" + std::to_string(pixel.height) + "}}";
+    return answer(out);
+}
+
+/// The recording so far: 0 the scenario, 1 what the game showed. Empty when not recording.
+EMSCRIPTEN_KEEPALIVE const char* kk_recording(int part) {
+    if (!g_game || !g_game->recorder) {
+        return answer("");
+    }
+    return answer(part == 0 ? g_game->scenario.text() : g_game->expected.text());
+}
+
+}  // extern "C"

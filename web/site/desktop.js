@@ -11,6 +11,11 @@
   // The window frame on each side, in logical pixels: 90 twips across both sides, as the game
   // measures a window's outer width.
   const FRAME_PX = 3;
+  // The caption and the menu bar (with its line), as style.css draws them, and the largest client
+  // area of the game's windows (the title and the levels).
+  const TITLE_BAR_PX = 22;
+  const MENU_BAR_PX = 21;
+  const LARGEST_CLIENT = [327, 289];
   // The desktop's user-interface font, and the status line's font is fitted from it.
   const UI_FONT = 'Kostkolam Sans';
   const UI_FONT_PX = 12;
@@ -568,11 +573,16 @@
       key.addEventListener('contextmenu', (event) => event.preventDefault());
     }
     const fit = () => {
-      // The widest window with a margin fills the width; the windows keep their logical sizes.
-      const widest = 327 + 2 * FRAME_PX + 16;
+      // The largest window with a margin fills the width; held sideways, where the width would
+      // push the window's bottom off the screen, the height decides. The windows keep their
+      // logical sizes: the whole desktop is zoomed.
+      const margin = 8;
+      const widest = LARGEST_CLIENT[0] + 2 * FRAME_PX + 2 * margin;
+      const tallest = LARGEST_CLIENT[1] + TITLE_BAR_PX + MENU_BAR_PX + 2 * FRAME_PX + 2 * margin;
       const sideways = innerWidth > innerHeight;
       const width = sideways ? innerWidth - keys.offsetWidth : innerWidth;
-      zoom = width / widest;
+      const height = sideways ? innerHeight : innerHeight - keys.offsetHeight;
+      zoom = sideways ? Math.min(width / widest, height / tallest) : width / widest;
       desktopElement.style.zoom = String(zoom);
       for (const win of windows.values()) if (!win.element.hidden) centre(win);
     };

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "script/ScenarioLine.h"
 #include "table/ScreenTable.h"
 #include "ui/Numbers.h"
 #include "ui/headless/HeadlessWindowSystem.h"
@@ -16,8 +17,6 @@ namespace {
 using flow::ScreenId;
 
 /// The longest `advance` the runner takes in one line.
-constexpr std::int64_t kLongestAdvanceMs = 86'400'000;
-
 std::string number(float value) {
     return ui::numberText(value);
 }
@@ -78,7 +77,7 @@ void Recorder::event(const std::string& line) {
 
 void Recorder::catchUp() {
     while (m_written < m_clock.now()) {
-        const std::int64_t step = std::min(m_clock.now() - m_written, kLongestAdvanceMs);
+        const std::int64_t step = std::min(m_clock.now() - m_written, script::kLongestAdvanceMs);
         writeScenario("advance " + std::to_string(step));
         m_written += step;
     }

@@ -1,56 +1,26 @@
 #include "record/Replayer.h"
 
 #include <array>
-#include <charconv>
 #include <memory>
 #include <string_view>
 
+#include "script/ScenarioLine.h"
+#include "script/ScriptInput.h"
 #include "table/ScreenTable.h"
-#include "ui/Numbers.h"
 
 namespace kostkolam::record {
 
 namespace {
 
 using flow::ScreenId;
-using Words = std::vector<std::string_view>;
-
-constexpr std::int64_t kLongestAdvanceMs = 86'400'000;
-
-struct BadLine {
-    std::string reason;
-};
-
-Words splitWords(std::string_view line) {
-    Words words;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t blank = line.find(' ', start);
-        words.push_back(line.substr(start, blank - start));
-        if (blank == std::string_view::npos) {
-            return words;
-        }
-        start = blank + 1;
-    }
-}
-
-void expectWords(const Words& words, std::size_t count) {
-    if (words.size() != count) {
-        throw BadLine{"'" + std::string(words[0]) + "' takes " + std::to_string(count - 1) +
-                      " words"};
-    }
-}
-
-std::int64_t parseInteger(std::string_view word, std::int64_t low, std::int64_t high) {
-    std::int64_t value = 0;
-    const char* last = word.data() + word.size();
-    const auto [end, ec] = std::from_chars(word.data(), last, value);
-    if (word.empty() || end != last || ec != std::errc() || value < low || value > high) {
-        throw BadLine{"not a whole number from " + std::to_string(low) + " to " +
-                      std::to_string(high) + ": '" + std::string(word) + "'"};
-    }
-    return value;
-}
+using script::commandWords;
+using script::expectWords;
+using script::fail;
+using script::parseFlag;
+using script::parseInteger;
+using script::parsePosition;
+using script::quoteWord;
+using script::Words;
 
 /// Knows every screen's names, each screen built once from its layout.
 class Names {
@@ -63,15 +33,14 @@ class Names {
     ScreenId screen(std::string_view word) const {
         const auto id = table::screenByName(word);
         if (!id) {
-            throw BadLine{"unknown screen '" + std::string(word) + "'"};
+            fail("unknown screen " + quoteWord(word));
         }
         return *id;
     }
     ui::ObjectRef object(ScreenId id, std::string_view word) const {
         const auto ref = m_screens[std::size_t(id)]->find(word);
         if (!ref) {
-            throw BadLine{"unknown object '" + std::string(word) + "' on " +
-                          std::string(table::screenName(id))};
+            fail("unknown object " + quoteWord(word) + " on " + std::string(table::screenName(id)));
         }
         return *ref;
     }
@@ -81,20 +50,20 @@ class Names {
 };
 
 Command parseLine(const Names& names, std::string_view line, long number) {
-    const Words words = splitWords(line);
+    const Words words = commandWords(line);
     const std::string_view verb = words[0];
     Command c{Command::Kind::Advance, number};
     auto screenAndObject = [&](ui::ObjectKind kind, const char* what) {
         c.screen = names.screen(words[1]);
         const ui::ObjectRef ref = names.object(c.screen, words[2]);
         if (ref.kind != kind) {
-            throw BadLine{"'" + std::string(words[2]) + "' is not " + what};
+            fail(quoteWord(words[2]) + " is not " + what);
         }
         c.object = std::string(words[2]);
     };
     if (verb == "advance") {
         expectWords(words, 2);
-        c.number = parseInteger(words[1], 0, kLongestAdvanceMs);
+        c.number = parseInteger(words[1], 0, script::kLongestAdvanceMs);
     } else if (verb == "menu") {
         expectWords(words, 3);
         c.kind = Command::Kind::Menu;
@@ -121,14 +90,14 @@ Command parseLine(const Names& names, std::string_view line, long number) {
     } else if (verb == "set" && words.size() >= 2 && words[1] == "Module1") {
         expectWords(words, 4);
         if (words[2] != "KrokX" && words[2] != "KrokY") {
-            throw BadLine{"cannot set Module1." + std::string(words[2])};
+            fail("cannot set Module1." + script::escapeWord(words[2]));
         }
         c.kind = Command::Kind::SetVariable;
         c.object = std::string(words[2]);
         c.number = parseInteger(words[3], -32768, 32767);
     } else if (verb == "set") {
         if (words.size() < 4) {
-            throw BadLine{"'set' takes a screen, an object, a property and a value"};
+            fail("'set' takes a screen, an object, a property and a value");
         }
         c.kind = Command::Kind::Set;
         c.screen = names.screen(words[1]);
@@ -142,20 +111,15 @@ Command parseLine(const Names& names, std::string_view line, long number) {
             expectWords(words, 5);
             c.value = std::string(words[4]);
             if (c.property == "Visible" || c.property == "Enabled") {
-                c.number = parseInteger(words[4], 0, 1);
+                c.number = parseFlag(words[4]) ? 1 : 0;
             } else if (c.property == "Left" || c.property == "Top") {
-                float position = 0;
-                const char* last = words[4].data() + words[4].size();
-                const auto [end, ec] = ui::parseNumber(words[4].data(), last, position);
-                if (words[4].empty() || end != last || ec != std::errc()) {
-                    throw BadLine{"not a number: '" + c.value + "'"};
-                }
+                parsePosition(words[4]);
             } else {
-                throw BadLine{"unknown or read-only property '" + c.property + "'"};
+                fail("unknown or read-only property " + quoteWord(c.property));
             }
         }
     } else if (verb != "get" && verb != "dump" && verb != "screens") {
-        throw BadLine{"unknown command '" + std::string(verb) + "'"};
+        fail("unknown command " + quoteWord(verb));
     }
     return c;
 }
@@ -182,8 +146,8 @@ std::optional<std::vector<Command>> readScenario(std::istream& in, std::string& 
             if (!isQuery(line)) {
                 commands.push_back(std::move(command));
             }
-        } catch (const BadLine& bad) {
-            error = "line " + std::to_string(number) + ": " + bad.reason;
+        } catch (const script::ScriptError& bad) {
+            error = "line " + std::to_string(number) + ": " + bad.what();
             return std::nullopt;
         }
     }
@@ -271,8 +235,8 @@ bool Replayer::play(const Command& c) {
                 if (c.property == "Visible") {
                     object->setVisible(c.number == 1);
                 } else if (c.property == "Left" || c.property == "Top") {
-                    float position = 0;
-                    ui::parseNumber(c.value.data(), c.value.data() + c.value.size(), position);
+                    // Read once already when the scenario was read.
+                    const float position = script::parsePosition(c.value);
                     c.property == "Left" ? object->setLeft(position) : object->setTop(position);
                 }
             }

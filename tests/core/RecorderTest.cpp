@@ -230,14 +230,25 @@ TEST(Replayer, PlaysAScenarioInRealTimeToWhereTheRunnerEnds) {
         << answers;
 }
 
-TEST(Replayer, RefusesWhatTheRunnerRefuses) {
+// A recording the runner would refuse cannot be watched either, and the replay says why in the
+// runner's own words.
+TEST(Replayer, RefusesWhatTheRunnerRefusesWithTheSameReason) {
     const std::pair<const char*, const char*> cases[] = {
         {"advance 1\nwait 5\n", "line 2: unknown command 'wait'"},
         {"menu frmLevel4 mnuPausa\n", "line 1: unknown screen 'frmLevel4'"},
         {"menu frmLevel1 lblSko\n", "line 1: 'lblSko' is not a menu item"},
-        {"key frmLevel1 65536\n", "line 1: not a whole number from 0 to 65535: '65536'"},
-        {"advance -1\n", "line 1: not a whole number from 0 to 86400000: '-1'"},
+        {"menu frmLevel1\n", "line 1: 'menu' takes 2 words"},
+        {"close frmLevel1 now\n", "line 1: 'close' takes 1 word"},
+        {"key frmLevel1 65536\n", "line 1: number out of range 0 to 65535: '65536'"},
+        {"key frmLevel1 a\n", "line 1: not a whole number: 'a'"},
+        {"advance -1\n", "line 1: number out of range 0 to 86400000: '-1'"},
+        {"advance 86400001\n", "line 1: number out of range 0 to 86400000: '86400001'"},
         {"set frmLevel1 shpKulicka Width 3\n", "line 1: unknown or read-only property 'Width'"},
+        {"set frmLevel1 shpKulicka Left 1e99\n",
+         "line 1: number out of the single-precision range: '1e99'"},
+        {"set frmLevel1 lblSko Visible 2\n", "line 1: expected 0 or 1: '2'"},
+        {"key frmLevel1  97\n", "line 1: two blanks in a row at column 14"},
+        {" screens\n", "line 1: the line starts with a blank"},
     };
     for (const auto& [scenario, reason] : cases) {
         SCOPED_TRACE(scenario);
@@ -245,6 +256,16 @@ TEST(Replayer, RefusesWhatTheRunnerRefuses) {
         std::string error;
         EXPECT_FALSE(record::readScenario(in, error));
         EXPECT_EQ(error, reason);
+
+        // The runner stops at the same line for the same reason (the level is loaded first, so
+        // that it gets as far as the line's words).
+        std::ostringstream out;
+        std::ostringstream err;
+        script::ScriptRunner runner(out);
+        std::istringstream again(scenario);
+        runner.execute("menu frmCihlolam mnuNovahra");
+        EXPECT_EQ(runner.run(again, err), 2);
+        EXPECT_EQ(err.str(), "error: " + std::string(reason) + "\n");
     }
 }
 

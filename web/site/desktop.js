@@ -78,12 +78,14 @@
     return stack.length ? stack[stack.length - 1] : null;
   }
 
+  // Brings a shown window to the front, marks it active and gives it the keyboard.
   function activate(win) {
-    if (activeWindow() === win && win.element.style.zIndex) return;
-    stack = stack.filter((w) => w !== win);
-    stack.push(win);
-    win.element.style.zIndex = String(nextZ++);
-    for (const w of windows.values()) w.element.classList.toggle('active', w === win);
+    if (activeWindow() !== win || !win.element.style.zIndex) {
+      stack = stack.filter((w) => w !== win);
+      stack.push(win);
+      win.element.style.zIndex = String(nextZ++);
+      for (const w of windows.values()) w.element.classList.toggle('active', w === win);
+    }
     const focus = win.focusButton && !win.focusButton.hidden ? win.focusButton : win.element;
     focus.focus({ preventScroll: true });
   }

@@ -27,13 +27,13 @@ QUIET_WAIT=${QUIET_WAIT:-300}
 
 log() { printf '%s\n' "$*" >&2; }
 
-# --- Packages: the build's, the display's and the two other games ---------------------------
+# --- Packages: the build's, the benchmarks', the display's and the two other games -----------
 "$repo/tools/install-deps.sh"
-install_packages xvfb xdotool x11-utils dbus libx11-dev libxext-dev kbreakout lbreakout2
+install_packages libbenchmark-dev xvfb xdotool x11-utils dbus libx11-dev libxext-dev kbreakout lbreakout2
 
 # --- Build ------------------------------------------------------------------------------------
 cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKOSTKOLAM_BUILD_TESTS=OFF >/dev/null
+    -DKOSTKOLAM_BUILD_TESTS=OFF -DKOSTKOLAM_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j2
 game=$build/src/app/kostkolam
 bare=$build/comparison-study/bare-window

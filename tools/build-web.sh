@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds the browser edition with Debian's Emscripten into build-web/ (tools/install-deps.sh --web
+# Builds the browser edition with Debian's Emscripten into build-web/ (tools/install-deps.sh --tests
 # installs it): kostkolam-script for node, which plays a scenario like the desktop runner,
 #   node build-web/kostkolam-script.js < scenario.txt
 # and its tests, run by `ctest --test-dir build-web`.

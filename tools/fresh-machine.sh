@@ -2,7 +2,7 @@
 # Runs a command in a fresh Debian 12 root, as a new contributor's machine would: a minimal
 # bookworm system made by debootstrap, with bookworm-updates and bookworm-security, the project
 # cloned into it from this repository's HEAD, and nothing else. Without a command it runs the
-# README's test command (tools/install-deps.sh --web && tools/run-tests.sh).
+# README's test command (tools/install-deps.sh --tests && tools/run-tests.sh).
 #
 #   sudo tools/fresh-machine.sh [--keep] [--root DIR] [-- COMMAND...]
 #
@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 if [ $# -eq 0 ]; then
-    set -- sh -c 'tools/install-deps.sh --web && tools/run-tests.sh'
+    set -- sh -c 'tools/install-deps.sh --tests && tools/run-tests.sh'
 fi
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -1,31 +1,40 @@
 #!/bin/sh
-# Installs what building and playing the game need on Debian 12, the default build's tests and
-# benchmarks included. Runs apt-get as root, through sudo when started by another user.
+# Installs from Debian 12 what is missing for building and playing the desktop game, and with
+# --tests what the whole test suite needs as well. Runs apt-get as root, through sudo when started
+# by another user.
 #
-#   tools/install-deps.sh [--web]
+#   tools/install-deps.sh            the README's play command: the compiler, CMake, Qt, the
+#                                    number libraries, the labels' fonts and pod2man; no test
+#                                    tools, no browser, no WebAssembly compiler
+#   tools/install-deps.sh --tests    the README's test command: also GoogleTest and Google
+#                                    Benchmark, the desktop and package checkers, the private X
+#                                    display of the recorded games, and the browser edition's
+#                                    Emscripten, node, npm, chromium and font subsetter (with the
+#                                    fonts it subsets)
 #
-# --web adds what the browser edition and its tests need (Emscripten and node): the README's
-# test command installs them, a player building the desktop game does not.
+# --web is the older name of --tests and does the same.
 set -eu
 
 packages="
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libfmt-dev libfast-float-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core
+    perl
+"
+test_packages="
+    libgtest-dev libgmock-dev libbenchmark-dev
     desktop-file-utils appstream dpkg-dev file lintian
     xvfb xdotool openbox
-"
-web_packages="
-    emscripten nodejs
+    emscripten nodejs npm chromium
+    python3-fonttools python3-brotli fonts-dejavu-extra
 "
 
 case "${1:-}" in
 "") ;;
---web) packages="$packages $web_packages" ;;
+--tests | --web) packages="$packages $test_packages" ;;
 *)
-    echo "usage: $0 [--web]" >&2
+    echo "usage: $0 [--tests]" >&2
     exit 2
     ;;
 esac
@@ -38,6 +47,11 @@ fi
 
 missing=""
 for p in $packages; do
+    # A node installed from elsewhere brings its own npm, which Debian's npm package would
+    # conflict with.
+    if [ "$p" = npm ] && command -v npm >/dev/null 2>&1; then
+        continue
+    fi
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
 

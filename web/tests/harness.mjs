@@ -10,6 +10,7 @@
 //   KOSTKOLAM_SCREENSHOTS  where screenshots go (build-web/screenshots)
 // Run by hand from the top of the repository, the defaults point into build-web/ as well.
 
+import { spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import { createServer } from 'node:http';
 import { mkdtemp, mkdir, readFile, rm, stat, writeFile } from 'node:fs/promises';
@@ -21,6 +22,7 @@ import { inflateSync } from 'node:zlib';
 const top = resolve(dirname(fileURLToPath(import.meta.url)), '..', '..');
 
 export const paths = {
+    top,
     site: process.env.KOSTKOLAM_SITE || join(top, 'build-web', 'site'),
     npm: process.env.KOSTKOLAM_NPM_DIR || join(top, 'build-web', 'npm'),
     chromium: process.env.KOSTKOLAM_CHROMIUM || '/usr/bin/chromium',
@@ -396,6 +398,38 @@ export async function until(read, predicate, { timeout = 5000, interval = 20 } =
         }
         await new Promise((done) => setTimeout(done, interval));
     }
+}
+
+// Presses a key or a chord in the page as a player would: "d", "F5", "Alt+h", "Shift+Tab" (the
+// names of puppeteer's keyboard: "Alt", "Control", "Shift", "Enter", "Escape", "ArrowLeft", ...).
+// The modifiers go down in order, the key is pressed, and the modifiers come up in reverse order.
+export async function press(page, chord) {
+    const keys = chord === '+' ? ['+'] : chord.split('+');
+    const key = keys.pop();
+    for (const modifier of keys) await page.keyboard.down(modifier);
+    try {
+        await page.keyboard.press(key);
+    } finally {
+        for (const modifier of keys.reverse()) await page.keyboard.up(modifier);
+    }
+}
+
+// Plays a scenario's text through the node runner (paths.script) and resolves to
+// { status, stdout, stderr }: what a recording of the page must replay to.
+export function runScript(scenario, { script = paths.script } = {}) {
+    return new Promise((done, fail) => {
+        const child = spawn(process.execPath, [script], { stdio: ['pipe', 'pipe', 'pipe'] });
+        const out = [], err = [];
+        child.stdout.on('data', (chunk) => out.push(chunk));
+        child.stderr.on('data', (chunk) => err.push(chunk));
+        child.on('error', fail);
+        child.on('close', (status) => done({
+            status,
+            stdout: Buffer.concat(out).toString('utf8'),
+            stderr: Buffer.concat(err).toString('utf8'),
+        }));
+        child.stdin.end(scenario);
+    });
 }
 
 // A temporary folder removed by the returned cleanup: for pages a test writes itself.

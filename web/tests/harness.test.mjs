@@ -6,11 +6,11 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { request } from 'node:http';
-import { writeFile, mkdir, stat } from 'node:fs/promises';
+import { readFile, writeFile, mkdir, stat } from 'node:fs/promises';
 import { join } from 'node:path';
 import { deflateSync } from 'node:zlib';
 import {
-    chromiumFlags, decodePng, hex, launchBrowser, openPage, pixelAt, sameColour,
+    chromiumFlags, decodePng, hex, launchBrowser, openPage, pixelAt, press, runScript, sameColour,
     screenshot, serve, temporaryFolder, paths,
 } from './harness.mjs';
 
@@ -38,7 +38,10 @@ const css = `html, body { margin: 0; background: rgb(128, 128, 128); }
 #dot { position: absolute; left: 61px; top: 20px; width: 1px; height: 1px; background: rgb(0, 0, 255); }
 `;
 const script = `window.keys = '';
-addEventListener('keydown', (event) => { window.keys += event.key; });
+addEventListener('keydown', (event) => {
+    if (['Alt', 'Shift', 'Control'].includes(event.key)) return;
+    window.keys += (event.altKey ? 'Alt+' : '') + (event.shiftKey ? 'Shift+' : '') + event.key + ' ';
+});
 window.coarse = matchMedia('(pointer: coarse)').matches;
 window.wasm = WebAssembly.instantiateStreaming(fetch('add.wasm'))
     .then(({ instance }) => instance.exports.add(2, 3), (error) => 'failed: ' + error.message);
@@ -144,10 +147,9 @@ test('the page loads its WebAssembly and receives key presses', async () => {
     const tab = await openPage(browser, server.url, { width: 160, height: 120 });
     try {
         assert.equal(await tab.evaluate(() => window.wasm), 5);
-        await tab.keyboard.press('d');
-        await tab.keyboard.press('a');
-        await tab.keyboard.press('F5');
-        assert.equal(await tab.evaluate(() => window.keys), 'daF5');
+        for (const chord of ['d', 'a', 'F5', 'Alt+h', 'Shift+Tab', 'd']) await press(tab, chord);
+        // Each modifier came up again: the last "d" arrives alone.
+        assert.equal(await tab.evaluate(() => window.keys), 'd a F5 Alt+h Shift+Tab d ');
         assert.deepEqual(tab.kostkolamErrors, []);
     } finally {
         await tab.close();
@@ -197,6 +199,21 @@ test('touch emulation gives the page a coarse pointer, and only when asked', asy
             await tab.close();
         }
     }
+});
+
+test('a scenario plays through the node runner to its expected output', async () => {
+    const scenarios = join(paths.top, 'tests', 'scenarios', 'menus');
+    const scenario = await readFile(join(scenarios, 'help-level.txt'), 'utf8');
+    const expected = await readFile(join(scenarios, 'help-level.expected'), 'utf8');
+    const played = await runScript(scenario);
+    assert.equal(played.stderr, '');
+    assert.equal(played.status, 0);
+    assert.equal(played.stdout, expected);
+    // The runner's own error for a line it cannot read, on standard error with a failure status.
+    const broken = await runScript('screens\nadvance soon\n');
+    assert.equal(broken.status, 2);
+    assert.match(broken.stdout, /^frmCihlolam=shown /);
+    assert.equal(broken.stderr, "error: line 2: not a whole number: 'soon'\n");
 });
 
 // PNGs whose every byte is known: each filter type on each row, in the colour types chromium and

@@ -72,6 +72,17 @@ deb $mirror bookworm-updates main
 deb $security bookworm-security main
 EOF
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# The host's own certificate authorities (those of a TLS-inspecting proxy on its network, say) go
+# with its network settings, so that the root reaches the npm registry as the host does. Node
+# (npm) reads them from NODE_EXTRA_CA_CERTS; the system's store takes them once ca-certificates is
+# installed.
+extra_ca=""
+if ls /usr/local/share/ca-certificates/*.crt >/dev/null 2>&1; then
+    mkdir -p "$root/usr/local/share/ca-certificates"
+    cp /usr/local/share/ca-certificates/*.crt "$root/usr/local/share/ca-certificates/"
+    cat /usr/local/share/ca-certificates/*.crt >"$root/etc/host-ca-certificates.pem"
+    extra_ca="NODE_EXTRA_CA_CERTS=/etc/host-ca-certificates.pem"
+fi
 
 for m in proc sys dev dev/pts dev/shm tmp; do
     mkdir -p "$root/$m"
@@ -89,7 +100,8 @@ echo "fresh root: $root; project at $(git -C "$top" rev-parse --short HEAD); run
 
 start=$(date +%s)
 status=0
-chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 \
+# shellcheck disable=SC2086
+chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8 $extra_ca \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     sh -c 'cd /root/kostkolam && exec "$@"' sh "$@" || status=$?
 echo "fresh root: exit status $status after $(($(date +%s) - start)) s"

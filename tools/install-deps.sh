@@ -58,10 +58,6 @@ done
 if [ -n "$missing" ]; then
     export DEBIAN_FRONTEND=noninteractive
     $run_as_root apt-get update -q
-    # dpkg's unsafe-io leaves out the flush to disk after each unpacked file, which the test
-    # set-up's nine hundred packages would otherwise wait for; only a power cut during the install
-    # could leave a package to reinstall.
     # shellcheck disable=SC2086
-    $run_as_root apt-get install -y -q --no-install-recommends \
-        -o Dpkg::Options::=--force-unsafe-io $missing
+    $run_as_root apt-get install -y -q --no-install-recommends $missing
 fi

@@ -9,8 +9,7 @@
 #   tools/install-deps.sh --tests    the README's test command: also GoogleTest and Google
 #                                    Benchmark, the desktop and package checkers, the private X
 #                                    display of the recorded games, and the browser edition's
-#                                    Emscripten, node, npm, chromium and font subsetter (with the
-#                                    fonts it subsets)
+#                                    Emscripten, node, npm and chromium
 #
 # --web is the older name of --tests and does the same.
 set -eu
@@ -27,7 +26,6 @@ test_packages="
     desktop-file-utils appstream dpkg-dev file lintian
     xvfb xdotool openbox
     emscripten nodejs npm chromium
-    python3-fonttools python3-brotli fonts-dejavu-extra
 "
 
 case "${1:-}" in

@@ -160,7 +160,7 @@ export function layoutColour(value) {
 }
 
 // Chromium's screenshots: 8-bit RGB or RGBA, not interlaced.
-function decodePng(png) {
+export function decodePng(png) {
   let width = 0, height = 0, colourType = 0;
   const chunks = [];
   for (let at = 8; at < png.length;) {

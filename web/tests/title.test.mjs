@@ -1,0 +1,212 @@
+// The title page: how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the close
+// box ending the game, and the page's offer to play again.
+
+import assert from 'node:assert/strict';
+import { after, before, describe, it } from 'node:test';
+
+import {
+  cssPixelAt, layoutColour, now, object, pictureColours, pixelAt, pressAlt, sameColour, screens,
+  screenshot, startLevel1, startSession, waitInPage,
+} from './game-page.mjs';
+
+const TITLE = 'frmCihlolam';
+const ALL_UNLOADED = {
+  frmCihlolam: 'unloaded', frmLevel1: 'unloaded', frmLevel2: 'unloaded', frmLevel3: 'unloaded',
+  frmKonec: 'unloaded',
+};
+// Places on the title picture away from the menu's drop-down lists.
+const ON_PICTURE = [[2, 150], [60, 250], [250, 160], [300, 268], [324, 200], [320, 288]];
+
+/// The client area of a screen's window in the viewport's CSS pixels, and its colour.
+const clientArea = (page, screen) =>
+  page.$eval(`.window[data-screen=${screen}] .client`, (node) => {
+    const r = node.getBoundingClientRect();
+    const colour = getComputedStyle(node).backgroundColor.match(/\d+/g).map(Number);
+    return { x: r.left, y: r.top, width: r.width, height: r.height, colour };
+  });
+
+/// The menu's titles or a list's items: [name, text, underlined letter, key].
+const menuEntries = (page, selector) => page.$$eval(selector, (nodes) => nodes.map((node) => [
+  node.dataset.menu, node.querySelector('.text')?.textContent ?? node.textContent,
+  node.querySelector('u')?.textContent ?? null, node.querySelector('.key')?.textContent ?? null,
+]));
+
+const listShown = (page, screen, menu) =>
+  page.$eval(`.window[data-screen=${screen}] .menu-title[data-menu=${menu}] + .menu-list`,
+             (list) => !list.hidden);
+
+const endedShown = (page) => page.evaluate(() => !document.getElementById('ended').hidden &&
+                                                 document.getElementById('desktop').hidden);
+
+/// Strong changes of brightness between the two device pixels of one CSS pixel across a
+/// rectangle of CSS pixels: text drawn at the device's resolution has many, text drawn at one
+/// device pixel per CSS pixel and scaled up has none.
+function edgesInsideCssPixels(image, rect) {
+  const luminance = ([r, g, b]) => 0.299 * r + 0.587 * g + 0.114 * b;
+  let edges = 0;
+  for (let y = rect.y * 2; y < (rect.y + rect.height) * 2; ++y) {
+    for (let x = rect.x; x < rect.x + rect.width; ++x) {
+      if (Math.abs(luminance(pixelAt(image, 2 * x, y)) - luminance(pixelAt(image, 2 * x + 1, y))) > 96) {
+        ++edges;
+      }
+    }
+  }
+  return edges;
+}
+
+describe('the title page', () => {
+  let session;
+  before(async () => { session = await startSession(); });
+  after(async () => { await session?.close(); });
+
+  it('shows its caption, its menu bar with the mnemonics underlined and its picture as laid out', async () => {
+    const page = await session.open();
+    assert.deepEqual(await screens(page), { ...ALL_UNLOADED, frmCihlolam: 'shown' });
+    const window = `.window[data-screen=${TITLE}]`;
+    assert.equal(await page.$eval(`${window} .title-bar .title`, (n) => n.textContent), 'Kostkolam - the game');
+    assert.equal(await page.$eval(window, (n) => n.classList.contains('active')), true);
+    assert.equal(await page.$eval(`${window} .title-bar .close`, (n) => n.checkVisibility()), true);
+    assert.deepEqual(await menuEntries(page, `${window} .menu-title`),
+                     [['mnuHra', 'Hra', 'H', null], ['mnuHelp', 'Help', 'e', null]]);
+
+    const client = await clientArea(page, TITLE);
+    assert.deepEqual([client.width, client.height], [327, 289]);
+    const shown = await screenshot(page, 'title');
+    const at = (x, y) => cssPixelAt(shown, client.x + x, client.y + y);
+    const picture = await pictureColours(page, 'pictures/bg_title_rocket.jpg', ON_PICTURE);
+    ON_PICTURE.forEach(([x, y], i) => assert.ok(sameColour(at(x, y), picture[i], 1),
+                                                `picture at ${x},${y}: ${at(x, y)} vs ${picture[i]}`));
+    // The picture is 325 pixels wide: 2 pixels of the window's own colour show at the right.
+    assert.deepEqual(client.colour, [0xef, 0xef, 0xef]);
+    for (const y of [150, 200, 288]) {
+      for (const x of [325, 326]) assert.deepEqual(at(x, y), client.colour, `strip at ${x},${y}`);
+    }
+    // The caption and the menu titles are drawn as text: the underlined H is there.
+    const h = await page.$eval(`${window} .menu-title[data-menu=mnuHra] u`, (u) => {
+      const r = u.getBoundingClientRect();
+      return { x: r.left, bottom: r.bottom, width: r.width };
+    });
+    const underline = [];
+    for (let y = Math.floor(h.bottom) - 3; y <= Math.ceil(h.bottom); ++y) {
+      underline.push(cssPixelAt(shown, h.x + h.width / 2, y));
+    }
+    assert.ok(underline.some(([r, g, b]) => r + g + b < 200), `no underline: ${JSON.stringify(underline)}`);
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+
+  it("opens its menus with Alt+H and Alt+E; its commands have no letters; F2 over an open menu starts level 1",
+     async () => {
+    const page = await session.open();
+    const window = `.window[data-screen=${TITLE}]`;
+    await pressAlt(page, 'h');
+    assert.equal(await listShown(page, TITLE, 'mnuHra'), true);
+    assert.deepEqual(await menuEntries(page, `${window} .menu-title[data-menu=mnuHra] + .menu-list .menu-item`),
+                     [['mnuNovahra', 'Nová hra', null, 'F2'], ['mnuKonec', 'Konec', null, 'F4']]);
+    assert.equal(await page.$$eval(`${window} .menu-list hr.separator`, (n) => n.length), 1);
+    await screenshot(page, 'title-menu');
+    await page.keyboard.press('Escape');
+    assert.equal(await listShown(page, TITLE, 'mnuHra'), false);
+
+    await pressAlt(page, 'e');
+    assert.equal(await listShown(page, TITLE, 'mnuHelp'), true);
+    assert.deepEqual(await menuEntries(page, `${window} .menu-title[data-menu=mnuHelp] + .menu-list .menu-item`),
+                     [['mnuNapoveda', 'Nápověda', null, 'F1']]);
+    await startLevel1(page);
+    assert.deepEqual(await screens(page), { ...ALL_UNLOADED, frmLevel1: 'shown' });
+    assert.equal(await page.$$eval('.menu-list', (lists) => lists.every((list) => list.hidden)), true);
+    await page.close();
+  });
+
+  it('F4 ends the game; the page says so and "Hrát znovu" starts a new one at the title', async () => {
+    const page = await session.open();
+    await page.keyboard.press('F4');
+    await waitInPage(page, () => !document.getElementById('ended').hidden);
+    assert.equal(await endedShown(page), true);
+    assert.deepEqual(await screens(page), ALL_UNLOADED);
+    assert.equal(await page.$eval('#ended h1', (n) => n.textContent), 'Kostkolam skončil');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
+    // Only a recorded game offers its recording.
+    assert.equal(await page.$eval('#recording', (n) => n.hidden), true);
+    await screenshot(page, 'konec-page');
+
+    // Nothing of the ended game runs on: its clock stands.
+    const ended = await now(page);
+    await new Promise((done) => setTimeout(done, 120));
+    assert.equal(await now(page), ended);
+
+    await page.keyboard.press('Enter');
+    await waitInPage(page, (s) => window.kostkolam.screens()[s] === 'shown', { args: [TITLE] });
+    assert.equal(await endedShown(page), false);
+    assert.deepEqual(await screens(page), { ...ALL_UNLOADED, frmCihlolam: 'shown' });
+    // A new game, with its own clock from 0, that plays.
+    assert.ok(await now(page) < ended);
+    await startLevel1(page);
+    assert.equal((await object(page, 'frmLevel1', 'lblOdpocet')).caption, '3');
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+
+  it('the close box ends the game, from the title and from a level', async () => {
+    const page = await session.open();
+    await page.click(`.window[data-screen=${TITLE}] .title-bar .close`);
+    await waitInPage(page, () => !document.getElementById('ended').hidden);
+    assert.deepEqual(await screens(page), ALL_UNLOADED);
+
+    await page.click('#restart');
+    await waitInPage(page, (s) => window.kostkolam.screens()[s] === 'shown', { args: [TITLE] });
+    await startLevel1(page);
+    await page.click('.window[data-screen=frmLevel1] .title-bar .close');
+    await waitInPage(page, () => !document.getElementById('ended').hidden);
+    assert.equal(await endedShown(page), true);
+    assert.deepEqual(await screens(page), ALL_UNLOADED);
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+
+  it('at a device pixel ratio of 2 keeps its sizes, and text and edges are sharp', async () => {
+    const page = await session.open({ viewport: { width: 800, height: 600, deviceScaleFactor: 2 } });
+    const client = await clientArea(page, TITLE);
+    assert.deepEqual([client.width, client.height], [327, 289]);
+    const title = await screenshot(page, 'title-dpr2');
+    assert.deepEqual([title.width, title.height], [1600, 1200]);
+    // The strip right of the picture, every device pixel of it.
+    for (const y of [300, 400, 577]) {
+      for (let x = 650; x < 654; ++x) {
+        assert.deepEqual(pixelAt(title, 2 * client.x + x, 2 * client.y + y), client.colour, `strip ${x},${y}`);
+      }
+    }
+    // The caption is drawn at the device's resolution.
+    const caption = await page.$eval(`.window[data-screen=${TITLE}] .title-bar .title`, (node) => {
+      const range = document.createRange();
+      range.selectNodeContents(node);
+      const r = range.getBoundingClientRect();
+      return { x: Math.floor(r.left), y: Math.floor(r.top), width: Math.ceil(r.width), height: Math.ceil(r.height) };
+    });
+    const edges = edgesInsideCssPixels(title, caption);
+    assert.ok(edges > 50, `the caption looks scaled up: ${edges} edges inside CSS pixels`);
+
+    await startLevel1(page);
+    const paddle = (await object(page, 'frmLevel1', 'shpPosuvnik')).pixel;
+    const score = (await object(page, 'frmLevel1', 'lblSko')).pixel;
+    const level = await screenshot(page, 'level1-dpr2');
+    // The paddle's edges fall on device pixels: two device pixels of the light green outline
+    // (one CSS pixel), then the green fill, with nothing in between.
+    const border = layoutColour(0x00c0ffc0), fill = layoutColour(0x0000ff00);
+    const row = 2 * paddle.y + paddle.height;
+    const column = 2 * paddle.x + paddle.width;
+    const across = [0, 1, 2, 3].map((d) => pixelAt(level, 2 * paddle.x + d, row));
+    assert.deepEqual(across, [border, border, fill, fill]);
+    const right = [1, 2, 3, 4].map((d) => pixelAt(level, 2 * (paddle.x + paddle.width) - d, row));
+    assert.deepEqual(right, [border, border, fill, fill]);
+    const down = [0, 1, 2, 3].map((d) => pixelAt(level, column, 2 * paddle.y + d));
+    assert.deepEqual(down, [border, border, fill, fill]);
+    for (const outside of [pixelAt(level, 2 * paddle.x - 1, row), pixelAt(level, column, 2 * paddle.y - 1)]) {
+      assert.ok(!sameColour(outside, border, 40) && !sameColour(outside, fill, 40), `${outside}`);
+    }
+    // A status label fills its rectangle to its last device pixel.
+    assert.deepEqual(pixelAt(level, 2 * score.x, 2 * (score.y + score.height) - 1), layoutColour(0x008080ff));
+    assert.deepEqual(page.errors, []);
+    await page.close();
+  });
+});

@@ -84,8 +84,9 @@
       stack = stack.filter((w) => w !== win);
       stack.push(win);
       win.element.style.zIndex = String(nextZ++);
-      for (const w of windows.values()) w.element.classList.toggle('active', w === win);
     }
+    // Also for a window already in front: the one that was active above it may just have gone.
+    for (const w of windows.values()) w.element.classList.toggle('active', w === win);
     const focus = win.focusButton && !win.focusButton.hidden ? win.focusButton : win.element;
     focus.focus({ preventScroll: true });
   }

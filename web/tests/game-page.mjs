@@ -110,7 +110,8 @@ export async function startSession() {
 /// query string without '?'; `viewport` puppeteer's viewport (width, height,
 /// deviceScaleFactor, hasTouch, isMobile).
 export async function openGame(browser, url, { query = '', viewport = {} } = {}) {
-  const page = await browser.newPage();
+  // Each page in a window of its own: a page in a background tab would get no animation frames.
+  const page = await browser.newPage({ type: 'window' });
   const errors = [];
   page.on('pageerror', (error) => errors.push(error));
   page.on('console', (message) => {
@@ -346,25 +347,38 @@ export const pictureColours = (page, file, points) => page.evaluate(async (url, 
   return list.map(([x, y]) => [...context.getImageData(x, y, 1, 1).data.slice(0, 3)]);
 }, file, points);
 
-/// Follows a label of a screen until it shows `until` (or, with `until` null, is hidden):
-/// every text it showed, in order, with the game's time when it was first and last seen
-/// ([{caption, first, last}], caption null while hidden).
-export const followCaption = (page, screen, label, until, timeout = 10000) =>
-  page.evaluate((s, name, end, limit) => new Promise((resolve, reject) => {
+/// Follows what `probe` (a function run in the page with `args`, giving a string) reports, every
+/// few milliseconds, until it reports `until`: every value it gave, in order, with the game's
+/// time when it was first and last seen ([{value, first, last}]).
+export const follow = (page, probe, { args = [], until, timeout = 10000 }) =>
+  page.evaluate((source, list, end, limit) => new Promise((resolve, reject) => {
+    // eslint-disable-next-line no-eval
+    const look = eval(`(${source})`);
     const seen = [];
     const started = performance.now();
-    const look = () => {
-      const found = window.kostkolam.object(s, name);
+    const step = () => {
+      const value = look(...list);
       const time = window.kostkolam.now();
-      const caption = found && found.visible ? found.caption : null;
-      if (seen.length && seen[seen.length - 1].caption === caption) {
-        seen[seen.length - 1].last = time;
-      } else {
-        seen.push({ caption, first: time, last: time });
-      }
-      if (caption === end) resolve(seen);
+      if (seen.length && seen[seen.length - 1].value === value) seen[seen.length - 1].last = time;
+      else seen.push({ value, first: time, last: time });
+      if (value === end) resolve(seen);
       else if (performance.now() - started > limit) reject(new Error(`no ${end}: ${JSON.stringify(seen)}`));
-      else setTimeout(look, 2);
+      else setTimeout(step, 2);
     };
-    look();
-  }), screen, label, until, timeout);
+    step();
+  }), probe.toString(), args, until, timeout);
+
+/// Follows a label of a screen until it shows `until` (or, with `until` null, is hidden):
+/// [{caption, first, last}], caption null while hidden.
+export const followCaption = async (page, screen, label, until, timeout = 10000) =>
+  (await follow(page, (s, name) => {
+    const found = window.kostkolam.object(s, name);
+    return found && found.visible ? found.caption : null;
+  }, { args: [screen, label], until, timeout })).map(({ value, first, last }) => ({ caption: value, first, last }));
+
+/// F2 on the title, then nothing: the ball is lost three times and the end screen opens.
+/// Resolves once it is shown, some 21 s of play later.
+export async function loseGame(page) {
+  await startLevel1(page);
+  await waitInPage(page, () => window.kostkolam.screens().frmKonec === 'shown', { timeout: 40000 });
+}

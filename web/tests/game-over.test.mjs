@@ -6,8 +6,8 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 
 import {
-  cssPixelAt, follow, layoutColour, loseGame, object, objects, pressAlt, screens, screenshot,
-  startLevel1, startSession, waitForServe, waitInPage,
+  assertColour, follow, layoutColour, loseGame, object, objects, openGame, pixelAt, press, screens,
+  screenshot, startLevel1, startSession, waitForServe, waitInPage,
 } from './game-page.mjs';
 
 const LEVEL = 'frmLevel1';
@@ -37,7 +37,7 @@ describe('a lost game', { concurrency: true }, () => {
 
   it('a lost ball costs a life and 30 points when its countdown ends; the third ends the game; ' +
      'the end screen takes Tab and Enter', async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     await startLevel1(page);
     await waitForServe(page);
     // Nobody steers: the ball goes past the paddle, the countdown shows, and only at its end
@@ -79,27 +79,21 @@ describe('a lost game', { concurrency: true }, () => {
       return { x: r.left, y: r.top, width: r.width, height: r.height };
     });
     assert.deepEqual([client.width, client.height], [258, 130]);
-    const at = (x, y) => cssPixelAt(shown, client.x + x, client.y + y);
+    const at = (x, y) => pixelAt(shown, client.x + x, client.y + y);
     // The level and score labels fill their rectangles with their colours, the window's colour
     // shows around them.
     const lev = (await object(page, END, 'lblLev')).client, sko = (await object(page, END, 'lblSko')).client;
-    assert.deepEqual(at(lev.x + 2, lev.y + 22), layoutColour(0x0080c0ff));
-    assert.deepEqual(at(sko.x + 2, sko.y + 22), layoutColour(0x008080ff));
+    assertColour(at(lev.x + 2, lev.y + 22), layoutColour(0x0080c0ff), 'lblLev');
+    assertColour(at(sko.x + 2, sko.y + 22), layoutColour(0x008080ff), 'lblSko');
     for (const [x, y] of [[250, 5], [245, 125], [5, 125], [140, 48]]) {
-      assert.deepEqual(at(x, y), [0xef, 0xef, 0xef], `${x},${y}`);
+      assertColour(at(x, y), { r: 0xef, g: 0xef, b: 0xef }, `window at ${x},${y}`);
     }
 
     // "Nová hra" has the focus; Tab walks the two buttons round, Shift+Tab back.
     assert.equal(await focused(page), 'cmdNovahra');
     const walk = [];
     for (const key of ['Tab', 'Tab', 'Tab', 'Shift+Tab', 'Shift+Tab']) {
-      if (key === 'Shift+Tab') {
-        await page.keyboard.down('Shift');
-        await page.keyboard.press('Tab');
-        await page.keyboard.up('Shift');
-      } else {
-        await page.keyboard.press(key);
-      }
+      await press(page, key);
       walk.push(await focused(page));
     }
     assert.deepEqual(walk, ['cmdKonec', 'cmdNovahra', 'cmdKonec', 'cmdNovahra', 'cmdKonec']);
@@ -115,7 +109,7 @@ describe('a lost game', { concurrency: true }, () => {
   });
 
   it('the end screen\'s "Konec", by the space bar, goes back to the title', async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     await loseGame(page);
     // A typed letter goes to the end screen, the active window, not to the level behind it.
     const paddle = await object(page, LEVEL, 'shpPosuvnik');
@@ -137,7 +131,7 @@ describe('a lost game', { concurrency: true }, () => {
   });
 
   it("the end screen's close box closes it alone; the level behind keeps its keys and its menu", async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     await loseGame(page);
     await page.click(`.window[data-screen=${END}] .title-bar .close`);
     await waitInPage(page, (s) => window.kostkolam.screens()[s] === 'unloaded', { args: [END] });
@@ -148,7 +142,7 @@ describe('a lost game', { concurrency: true }, () => {
     const paddle = await object(page, LEVEL, 'shpPosuvnik');
     await page.keyboard.press('a');
     assert.ok(Math.abs((await object(page, LEVEL, 'shpPosuvnik')).left - (paddle.left - 3)) < 1e-4);
-    await pressAlt(page, 'h');
+    await press(page, 'Alt+h');
     await page.keyboard.press('n');
     await assertFreshLevel1(page);
     assert.deepEqual(page.errors, []);

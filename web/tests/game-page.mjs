@@ -1,31 +1,34 @@
 // What the browser tests share: the built page served from a local server, the system's chromium
-// started headless, a game page opened at a chosen size, and the game's state and pixels read
-// back from it.
+// started headless, a game page opened at a chosen size, screenshots and their pixels, and the
+// game's state read back from the page (window.kostkolam).
 //
 // Paths can be set from outside (the ctest entries do):
 //   KOSTKOLAM_SITE         the built static site (default build-web/site)
-//   KOSTKOLAM_SCREENSHOTS  where screenshots are saved (default build-web/screenshots)
+//   KOSTKOLAM_NPM_DIR      where npm installed puppeteer-core (default build-web/npm; NODE_PATH
+//                          is searched too)
+//   KOSTKOLAM_CHROMIUM     the browser (default /usr/bin/chromium)
 //   KOSTKOLAM_SCRIPT       the node runner (default build-web/kostkolam-script.js)
-//   CHROMIUM               the browser (default /usr/bin/chromium)
+//   KOSTKOLAM_SCREENSHOTS  where screenshots are saved (default build-web/screenshots)
 
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import { createServer } from 'node:http';
 import { createRequire } from 'node:module';
-import { mkdtempSync, mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, mkdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { extname, join, normalize, resolve, sep } from 'node:path';
+import { extname, join, resolve, sep } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { inflateSync } from 'node:zlib';
 
-// puppeteer-core from web/node_modules, or from a folder on NODE_PATH.
-const require = createRequire(import.meta.url);
-const puppeteer = require('puppeteer-core');
+const top = resolve(fileURLToPath(new URL('../..', import.meta.url)));
 
-const repository = resolve(fileURLToPath(new URL('../..', import.meta.url)));
-export const siteDir = resolve(process.env.KOSTKOLAM_SITE ?? join(repository, 'build-web/site'));
-export const screenshotDir =
-    resolve(process.env.KOSTKOLAM_SCREENSHOTS ?? join(repository, 'build-web/screenshots'));
-export const runnerPath =
-    resolve(process.env.KOSTKOLAM_SCRIPT ?? join(repository, 'build-web/kostkolam-script.js'));
+export const paths = {
+  site: resolve(process.env.KOSTKOLAM_SITE || join(top, 'build-web', 'site')),
+  npm: resolve(process.env.KOSTKOLAM_NPM_DIR || join(top, 'build-web', 'npm')),
+  chromium: process.env.KOSTKOLAM_CHROMIUM || '/usr/bin/chromium',
+  script: resolve(process.env.KOSTKOLAM_SCRIPT || join(top, 'build-web', 'kostkolam-script.js')),
+  screenshots: resolve(process.env.KOSTKOLAM_SCREENSHOTS || join(top, 'build-web', 'screenshots')),
+};
 
 // ---------------------------------------------------------------------------------------------
 // The site and the browser
@@ -34,15 +37,21 @@ const TYPES = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
   '.css': 'text/css; charset=utf-8', '.wasm': 'application/wasm', '.png': 'image/png',
   '.jpg': 'image/jpeg', '.bmp': 'image/bmp', '.woff2': 'font/woff2',
+  '.txt': 'text/plain; charset=utf-8', '.md': 'text/plain; charset=utf-8',
 };
 
-/// Serves the site on 127.0.0.1 at a free port; resolves to {url, close()}.
-export function serveSite(root = siteDir) {
+/// Serves the site on 127.0.0.1 at a port the system picks; resolves to {url, close()}.
+export function serve(root = paths.site) {
   const server = createServer((request, response) => {
-    const path = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-    const file = normalize(join(root, path.endsWith('/') ? `${path}index.html` : path));
-    if (!file.startsWith(root + sep)) {
-      response.writeHead(403).end();
+    let file;
+    try {
+      file = resolve(root, `.${decodeURIComponent(new URL(request.url, 'http://x').pathname)}`);
+      if (statSync(file).isDirectory()) file = join(file, 'index.html');
+    } catch {
+      file = null;
+    }
+    if (!file || !file.startsWith(root + sep)) {
+      response.writeHead(404).end();
       return;
     }
     let body;
@@ -71,96 +80,95 @@ export function serveSite(root = siteDir) {
   });
 }
 
+function puppeteer() {
+  // Installed by npm ci in paths.npm, or found on NODE_PATH.
+  try {
+    return createRequire(join(paths.npm, 'package.json'))('puppeteer-core');
+  } catch {
+    return createRequire(import.meta.url)('puppeteer-core');
+  }
+}
+
 /// Debian's chromium, headless, with a fresh profile that goes with the browser.
 export async function launchBrowser() {
   const profile = mkdtempSync(join(tmpdir(), 'kostkolam-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  const browser = await puppeteer().launch({
+    executablePath: paths.chromium,
+    ignoreDefaultArgs: true,
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
            '--disable-background-networking', '--disable-component-update', '--disable-sync',
-           // Several games play at once in one browser: none of them may be slowed down.
-           '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-           '--disable-backgrounding-occluded-windows'],
+           `--user-data-dir=${profile}`],
+    pipe: true,
   });
   const close = browser.close.bind(browser);
   browser.close = async () => {
-    await close();
-    rmSync(profile, { recursive: true, force: true });
+    try {
+      await close();
+    } finally {
+      rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+    }
   };
   return browser;
 }
 
-/// One site and one browser for a test file: {site, browser, open(options), close()}.
+/// A server for the site and a browser, closed together: {server, browser, close()}.
 export async function startSession() {
-  const site = await serveSite();
+  const server = await serve();
   const browser = await launchBrowser();
   return {
-    site, browser,
-    open: (options) => openGame(browser, site.url, options),
+    server, browser,
     async close() {
       await browser.close();
-      await site.close();
+      await server.close();
     },
   };
-}
-
-/// A new page with the game, resolved once the title screen is drawn. `query` is the page's
-/// query string without '?'; `viewport` puppeteer's viewport (width, height,
-/// deviceScaleFactor, hasTouch, isMobile).
-export async function openGame(browser, url, { query = '', viewport = {} } = {}) {
-  // Each page in a window of its own: a page in a background tab would get no animation frames.
-  const page = await browser.newPage({ type: 'window' });
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(error));
-  page.on('console', (message) => {
-    if (message.type() === 'error') errors.push(new Error(message.text()));
-  });
-  page.errors = errors;
-  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1, ...viewport });
-  await page.goto(url + (query ? `?${query}` : ''));
-  await page.evaluate(() => window.kostkolam.ready);
-  return page;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Screenshots and their pixels
 
-/// A PNG of the viewport decoded to {width, height, data: RGBA bytes}, also saved as NAME.png in
-/// the screenshot folder when a name is given.
+/// A screenshot of the viewport decoded to {width, height, data (RGBA), deviceScaleFactor}, also
+/// saved as NAME.png in the screenshot folder when a name is given.
 export async function screenshot(page, name) {
   const png = Buffer.from(await page.screenshot({ type: 'png' }));
   if (name) {
-    mkdirSync(screenshotDir, { recursive: true });
-    writeFileSync(join(screenshotDir, `${name}.png`), png);
+    mkdirSync(paths.screenshots, { recursive: true });
+    writeFileSync(join(paths.screenshots, `${name}.png`), png);
   }
-  return decodePng(png);
+  const picture = decodePng(png);
+  picture.deviceScaleFactor = page.viewport()?.deviceScaleFactor ?? 1;
+  return picture;
 }
 
-/// The colour [r, g, b] of device pixel (x, y) of a decoded image.
-export function pixelAt(image, x, y) {
-  const at = (Math.round(y) * image.width + Math.round(x)) * 4;
-  return [image.data[at], image.data[at + 1], image.data[at + 2]];
+/// The colour {r, g, b, a} of the CSS pixel (x, y) of a screenshot: the device pixel at the
+/// middle of it.
+export function pixelAt(picture, x, y, deviceScaleFactor = picture.deviceScaleFactor ?? 1) {
+  return devicePixel(picture, Math.floor((x + 0.5) * deviceScaleFactor),
+                     Math.floor((y + 0.5) * deviceScaleFactor));
 }
 
-/// The colour at CSS pixel (x, y) of a page shown at `scale` device pixels per CSS pixel: the
-/// device pixel at the middle of the CSS pixel.
-export function cssPixelAt(image, x, y, scale = 1) {
-  return pixelAt(image, Math.floor(x * scale + scale / 2), Math.floor(y * scale + scale / 2));
+/// The colour {r, g, b, a} of device pixel (x, y) of a screenshot.
+export function devicePixel(picture, x, y) {
+  if (x < 0 || y < 0 || x >= picture.width || y >= picture.height) {
+    throw new RangeError(`(${x}, ${y}) is outside the ${picture.width}x${picture.height} picture`);
+  }
+  const i = (y * picture.width + x) * 4;
+  const d = picture.data;
+  return { r: d[i], g: d[i + 1], b: d[i + 2], a: d[i + 3] };
+}
+
+/// "#rrggbb" of a colour, for messages.
+export function hex({ r, g, b }) {
+  return `#${[r, g, b].map((c) => c.toString(16).padStart(2, '0')).join('')}`;
 }
 
 /// Whether two colours differ by at most `tolerance` in each channel.
-export function sameColour(a, b, tolerance = 2) {
-  return a.every((channel, i) => Math.abs(channel - b[i]) <= tolerance);
+export function sameColour(a, b, tolerance = 0) {
+  return Math.abs(a.r - b.r) <= tolerance && Math.abs(a.g - b.g) <= tolerance &&
+         Math.abs(a.b - b.b) <= tolerance;
 }
 
-/// A layout colour 0x00BBGGRR as [r, g, b].
-export function layoutColour(value) {
-  return [value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff];
-}
-
-// Chromium's screenshots: 8-bit RGB or RGBA, not interlaced.
+/// Chromium's screenshots (8-bit RGB or RGBA, not interlaced) as {width, height, data (RGBA)}.
 export function decodePng(png) {
   let width = 0, height = 0, colourType = 0;
   const chunks = [];
@@ -210,7 +218,62 @@ export function decodePng(png) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Keys and the runner
+
+/// A key or a chord as a player presses it: "d", "F5", "Alt+h", "Shift+Tab".
+export async function press(page, chord) {
+  const keys = chord.split('+');
+  const key = keys.pop();
+  for (const modifier of keys) await page.keyboard.down(modifier);
+  try {
+    await page.keyboard.press(key);
+  } finally {
+    for (const modifier of keys.reverse()) await page.keyboard.up(modifier);
+  }
+}
+
+/// Plays a scenario file through the node runner: {status, stdout, stderr} as bytes.
+export function runScriptFile(file) {
+  const { status, stdout, stderr } = spawnSync(process.execPath, [paths.script, file]);
+  return { status, stdout, stderr };
+}
+
+// ---------------------------------------------------------------------------------------------
 // The game in the page
+
+/// A new page of the session with the game, in a window of its own (a page in a background tab
+/// gets no animation frames, and several games may play at once), resolved once the title
+/// screen is drawn. `query` is the query string without '?'; `viewport` puppeteer's viewport
+/// (width, height, deviceScaleFactor, hasTouch, isMobile). page.errors collects the page's
+/// errors.
+export async function openGame(session, { query = '', viewport = {} } = {}) {
+  const page = await session.browser.newPage({ type: 'window' });
+  const errors = [];
+  page.on('pageerror', (error) => errors.push(String(error)));
+  page.on('console', (message) => {
+    if (message.type() === 'error') errors.push(message.text());
+  });
+  page.errors = errors;
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1, ...viewport });
+  await page.goto(session.server.url + (query ? `?${query}` : ''));
+  await page.evaluate(() => window.kostkolam.ready);
+  return page;
+}
+
+/// A layout colour 0x00BBGGRR as {r, g, b}.
+export function layoutColour(value) {
+  return { r: value & 0xff, g: (value >> 8) & 0xff, b: (value >> 16) & 0xff };
+}
+
+/// Asserts that a pixel has a colour, give or take `tolerance` in each channel.
+export function assertColour(actual, expected, message, tolerance = 0) {
+  if (!sameColour(actual, expected, tolerance)) {
+    throw new assert.AssertionError({
+      message: `${message}: ${hex(actual)} is not ${hex(expected)}`, actual: hex(actual),
+      expected: hex(expected), operator: 'sameColour',
+    });
+  }
+}
 
 /// {frmCihlolam: "shown", ...}: each screen's load state.
 export const screens = (page) => page.evaluate(() => window.kostkolam.screens());
@@ -238,13 +301,6 @@ export async function waitInPage(page, predicate, { timeout = 10000, args = [] }
 /// Waits until the game's clock has reached `instant`.
 export const waitUntilGameTime = (page, instant, timeout = 10000) =>
   waitInPage(page, (t) => window.kostkolam.now() >= t, { timeout, args: [instant] });
-
-/// Alt with a letter, as the player opens a menu by its mnemonic.
-export async function pressAlt(page, letter) {
-  await page.keyboard.down('Alt');
-  await page.keyboard.press(letter);
-  await page.keyboard.up('Alt');
-}
 
 /// F2 on the title: resolves once level 1 is shown, with the game's times just before and just
 /// after the key, between which it arrived.
@@ -334,7 +390,7 @@ export function steer(page, screen = 'frmLevel1') {
   };
 }
 
-/// The colours [r, g, b] of a picture of the site at the given points, as the browser decodes it.
+/// The colours {r, g, b} of a picture of the site at the given points, as the browser decodes it.
 export const pictureColours = (page, file, points) => page.evaluate(async (url, list) => {
   const image = new Image();
   image.src = url;
@@ -344,7 +400,10 @@ export const pictureColours = (page, file, points) => page.evaluate(async (url, 
   canvas.height = image.naturalHeight;
   const context = canvas.getContext('2d', { willReadFrequently: true });
   context.drawImage(image, 0, 0);
-  return list.map(([x, y]) => [...context.getImageData(x, y, 1, 1).data.slice(0, 3)]);
+  return list.map(([x, y]) => {
+    const [r, g, b] = context.getImageData(x, y, 1, 1).data;
+    return { r, g, b };
+  });
 }, file, points);
 
 /// Follows what `probe` (a function run in the page with `args`, giving a string) reports, every

@@ -4,15 +4,14 @@
 // the recording plays through kostkolam-script to exactly what the page saw.
 
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
 import { mkdirSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import {
-  cssPixelAt, followCaption, layoutColour, now, object, objects, pictureColours, pressAlt,
-  runnerPath, sameColour, screens, screenshot, screenshotDir, startLevel1, startSession, steer,
+  assertColour, followCaption, layoutColour, object, objects, openGame, paths, pictureColours,
+  hex, pixelAt, press, runScriptFile, sameColour, screens, screenshot, startLevel1, startSession, steer,
   waitForServe, waitInPage, waitUntilGameTime,
 } from './game-page.mjs';
 
@@ -27,7 +26,7 @@ describe('a game of level 1 played by typed keys', () => {
 
   before(async () => {
     session = await startSession();
-    page = await session.open({ query: 'record' });
+    page = await openGame(session, { query: 'record' });
   });
   after(async () => {
     await pilot?.stop();
@@ -61,16 +60,15 @@ describe('a game of level 1 played by typed keys', () => {
       return { x: r.left, y: r.top, width: r.width, height: r.height };
     });
     assert.deepEqual([client.width, client.height], [327, 289]);
-    const at = (x, y) => cssPixelAt(shown, client.x + x, client.y + y);
+    const at = (x, y) => pixelAt(shown, client.x + x, client.y + y);
 
     // The background picture at its natural size, away from everything on it; the 2 pixels
     // right of it show the window's colour, the tooltip colour.
     const onPicture = [[2, 150], [60, 250], [250, 160], [300, 268], [324, 200], [320, 288]];
     const picture = await pictureColours(page, 'pictures/bg_level1_coffee.jpg', onPicture);
-    onPicture.forEach(([x, y], i) => assert.ok(sameColour(at(x, y), picture[i], 1),
-                                               `picture at ${x},${y}: ${at(x, y)} vs ${picture[i]}`));
+    onPicture.forEach(([x, y], i) => assertColour(at(x, y), picture[i], `picture at ${x},${y}`, 1));
     for (const y of [150, 200, 288]) {
-      for (const x of [325, 326]) assert.deepEqual(at(x, y), [0xff, 0xff, 0xdc], `strip at ${x},${y}`);
+      for (const x of [325, 326]) assertColour(at(x, y), { r: 0xff, g: 0xff, b: 0xdc }, `strip at ${x},${y}`);
     }
 
     // A brick's face shows the middle of the brick picture (give or take a pixel of centring).
@@ -81,14 +79,14 @@ describe('a game of level 1 played by typed keys', () => {
       const brick = bricksAtStart[index].client;
       const face = at(brick.x + Math.floor(brick.width / 2), brick.y + Math.floor(brick.height / 2));
       assert.ok(brickPicture.some((colour) => sameColour(face, colour, 1)),
-                `brick ${index} shows ${face}`);
+                `brick ${index} shows ${hex(face)}`);
     }
 
     // The status labels fill their rectangles with their colours.
     for (const [name, colour] of [['lblZivot', 0x0080c0ff], ['lblZiv', 0x0080c0ff],
                                   ['lblSkore', 0x008080ff], ['lblSko', 0x008080ff]]) {
       const label = (await object(page, LEVEL, name)).client;
-      assert.deepEqual(at(label.x + 1, label.y + label.height - 1), layoutColour(colour), name);
+      assertColour(at(label.x + 1, label.y + label.height - 1), layoutColour(colour), name);
     }
   });
 
@@ -105,19 +103,19 @@ describe('a game of level 1 played by typed keys', () => {
     const shown = await screenshot(page);
     const row = moved.pixel.y + Math.floor(moved.pixel.height / 2);
     // The paddle's new right end is green; where its left end was, the picture shows again.
-    assert.deepEqual(cssPixelAt(shown, moved.pixel.x + moved.pixel.width - 3, row), GREEN);
+    assertColour(pixelAt(shown, moved.pixel.x + moved.pixel.width - 3, row), GREEN, 'paddle now');
     const client = start.pixel.x - start.client.x;
     const [background] = await pictureColours(page, 'pictures/bg_level1_coffee.jpg',
                                               [[start.client.x + 2, start.client.y + 3]]);
-    assert.ok(sameColour(cssPixelAt(shown, start.pixel.x + 2, row), background, 1));
+    assertColour(pixelAt(shown, start.pixel.x + 2, row), background, 'where the paddle was', 1);
     assert.equal(client, moved.pixel.x - moved.client.x);
 
     await page.keyboard.press('a');
     const back = await paddle();
     assert.ok(Math.abs(back.left - start.left) < 1e-4);
     const shownBack = await screenshot(page);
-    assert.deepEqual(cssPixelAt(shownBack, start.pixel.x + 2, row), GREEN);
-    assert.ok(!sameColour(cssPixelAt(shownBack, moved.pixel.x + moved.pixel.width - 3, row), GREEN, 40));
+    assertColour(pixelAt(shownBack, start.pixel.x + 2, row), GREEN, 'paddle back');
+    assert.ok(!sameColour(pixelAt(shownBack, moved.pixel.x + moved.pixel.width - 3, row), GREEN, 40));
   });
 
   it("F1's box is modal: the countdown goes on, keys go to the box, Enter closes it", async () => {
@@ -185,8 +183,8 @@ describe('a game of level 1 played by typed keys', () => {
     assert.ok(later.left > ball.left && later.top > ball.top);
     const shown = await screenshot(page, 'level1-playing');
     // The ball shows where the model has it: its white middle.
-    assert.deepEqual(cssPixelAt(shown, later.pixel.x + later.pixel.width / 2,
-                                later.pixel.y + later.pixel.height / 2), [255, 255, 255]);
+    assertColour(pixelAt(shown, later.pixel.x + later.pixel.width / 2, later.pixel.y + later.pixel.height / 2),
+                 { r: 255, g: 255, b: 255 }, 'the ball');
   });
 
   it('steered by "a" and "d", the ball hits a brick: the brick goes, the score counts it', async () => {
@@ -216,8 +214,8 @@ describe('a game of level 1 played by typed keys', () => {
                                            y + brick.pixel.y - brick.client.y <= ball.y + ball.height));
       const picture = await pictureColours(page, 'pictures/bg_level1_coffee.jpg', points);
       points.forEach(([x, y], i) => {
-        const colour = cssPixelAt(shown, x + brick.pixel.x - brick.client.x, y + brick.pixel.y - brick.client.y);
-        assert.ok(sameColour(colour, picture[i], 1), `brick ${index} still drawn at ${x},${y}`);
+        const colour = pixelAt(shown, x + brick.pixel.x - brick.client.x, y + brick.pixel.y - brick.client.y);
+        assertColour(colour, picture[i], `brick ${index} still drawn at ${x},${y}`, 1);
       });
     }
   });
@@ -243,7 +241,7 @@ describe('a game of level 1 played by typed keys', () => {
 
   it('F5 works over an open menu: Alt+H and F5 pause, Alt+E and F5 resume', async () => {
     await pilot.pause();
-    await pressAlt(page, 'h');
+    await press(page, 'Alt+h');
     assert.equal(await isVisible(page, `.window[data-screen=${LEVEL}] .menu-title[data-menu=mnuHra] + .menu-list`), true);
     assert.deepEqual(
       await page.$$eval(`.window[data-screen=${LEVEL}] .menu-item`, (items) =>
@@ -259,7 +257,7 @@ describe('a game of level 1 played by typed keys', () => {
     await sleep(200);
     assert.equal((await object(page, LEVEL, 'shpKulicka')).top, paused.top);
 
-    await pressAlt(page, 'e');
+    await press(page, 'Alt+e');
     assert.equal(await isVisible(page, `.window[data-screen=${LEVEL}] .menu-title[data-menu=mnuHelp] + .menu-list`), true);
     await page.keyboard.press('F5');
     assert.equal(await page.$$eval(`.window[data-screen=${LEVEL}] .menu-list`,
@@ -272,7 +270,7 @@ describe('a game of level 1 played by typed keys', () => {
   it('F2 over an open menu starts level 1 afresh', async () => {
     await pilot.stop();
     pilot = null;
-    await pressAlt(page, 'h');
+    await press(page, 'Alt+h');
     await page.keyboard.press('F2');
     await waitInPage(page, (s) => window.kostkolam.object(s, 'lblOdpocet')?.caption === '3' &&
                                   window.kostkolam.object(s, 'lblOdpocet').visible, { args: [LEVEL] });
@@ -309,11 +307,11 @@ describe('a game of level 1 played by typed keys', () => {
     assert.match(expected, /frmLevel1\.lblSko\.Caption="[1-9]0+"/);
     assert.match(expected, /@\d+ end\n/);
 
-    mkdirSync(screenshotDir, { recursive: true });
-    const file = join(screenshotDir, 'recorded-game.txt');
+    mkdirSync(paths.screenshots, { recursive: true });
+    const file = join(paths.screenshots, 'recorded-game.txt');
     writeFileSync(file, scenario);
     writeFileSync(`${file}.expected`, expected);
-    const replay = spawnSync(process.execPath, [runnerPath, file]);
+    const replay = runScriptFile(file);
     assert.equal(replay.status, 0, String(replay.stderr));
     assert.equal(replay.stderr.length, 0);
     // Byte for byte.

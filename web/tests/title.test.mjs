@@ -5,8 +5,8 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 
 import {
-  cssPixelAt, layoutColour, now, object, pictureColours, pixelAt, pressAlt, sameColour, screens,
-  screenshot, startLevel1, startSession, waitInPage,
+  assertColour, devicePixel, hex, layoutColour, now, object, openGame, pictureColours, pixelAt, press,
+  sameColour, screens, screenshot, startLevel1, startSession, waitInPage,
 } from './game-page.mjs';
 
 const TITLE = 'frmCihlolam';
@@ -20,9 +20,9 @@ const ON_PICTURE = [[2, 150], [60, 250], [250, 160], [300, 268], [324, 200], [32
 /// The client area of a screen's window in the viewport's CSS pixels, and its colour.
 const clientArea = (page, screen) =>
   page.$eval(`.window[data-screen=${screen}] .client`, (node) => {
-    const r = node.getBoundingClientRect();
-    const colour = getComputedStyle(node).backgroundColor.match(/\d+/g).map(Number);
-    return { x: r.left, y: r.top, width: r.width, height: r.height, colour };
+    const rect = node.getBoundingClientRect();
+    const [r, g, b] = getComputedStyle(node).backgroundColor.match(/\d+/g).map(Number);
+    return { x: rect.left, y: rect.top, width: rect.width, height: rect.height, colour: { r, g, b } };
   });
 
 /// The menu's titles or a list's items: [name, text, underlined letter, key].
@@ -42,11 +42,11 @@ const endedShown = (page) => page.evaluate(() => !document.getElementById('ended
 /// rectangle of CSS pixels: text drawn at the device's resolution has many, text drawn at one
 /// device pixel per CSS pixel and scaled up has none.
 function edgesInsideCssPixels(image, rect) {
-  const luminance = ([r, g, b]) => 0.299 * r + 0.587 * g + 0.114 * b;
+  const luminance = ({ r, g, b }) => 0.299 * r + 0.587 * g + 0.114 * b;
   let edges = 0;
   for (let y = rect.y * 2; y < (rect.y + rect.height) * 2; ++y) {
     for (let x = rect.x; x < rect.x + rect.width; ++x) {
-      if (Math.abs(luminance(pixelAt(image, 2 * x, y)) - luminance(pixelAt(image, 2 * x + 1, y))) > 96) {
+      if (Math.abs(luminance(devicePixel(image, 2 * x, y)) - luminance(devicePixel(image, 2 * x + 1, y))) > 96) {
         ++edges;
       }
     }
@@ -60,7 +60,7 @@ describe('the title page', () => {
   after(async () => { await session?.close(); });
 
   it('shows its caption, its menu bar with the mnemonics underlined and its picture as laid out', async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     assert.deepEqual(await screens(page), { ...ALL_UNLOADED, frmCihlolam: 'shown' });
     const window = `.window[data-screen=${TITLE}]`;
     assert.equal(await page.$eval(`${window} .title-bar .title`, (n) => n.textContent), 'Kostkolam - the game');
@@ -72,14 +72,13 @@ describe('the title page', () => {
     const client = await clientArea(page, TITLE);
     assert.deepEqual([client.width, client.height], [327, 289]);
     const shown = await screenshot(page, 'title');
-    const at = (x, y) => cssPixelAt(shown, client.x + x, client.y + y);
+    const at = (x, y) => pixelAt(shown, client.x + x, client.y + y);
     const picture = await pictureColours(page, 'pictures/bg_title_rocket.jpg', ON_PICTURE);
-    ON_PICTURE.forEach(([x, y], i) => assert.ok(sameColour(at(x, y), picture[i], 1),
-                                                `picture at ${x},${y}: ${at(x, y)} vs ${picture[i]}`));
+    ON_PICTURE.forEach(([x, y], i) => assertColour(at(x, y), picture[i], `picture at ${x},${y}`, 1));
     // The picture is 325 pixels wide: 2 pixels of the window's own colour show at the right.
-    assert.deepEqual(client.colour, [0xef, 0xef, 0xef]);
+    assert.deepEqual(client.colour, { r: 0xef, g: 0xef, b: 0xef });
     for (const y of [150, 200, 288]) {
-      for (const x of [325, 326]) assert.deepEqual(at(x, y), client.colour, `strip at ${x},${y}`);
+      for (const x of [325, 326]) assertColour(at(x, y), client.colour, `strip at ${x},${y}`);
     }
     // The caption and the menu titles are drawn as text: the underlined H is there.
     const h = await page.$eval(`${window} .menu-title[data-menu=mnuHra] u`, (u) => {
@@ -88,18 +87,18 @@ describe('the title page', () => {
     });
     const underline = [];
     for (let y = Math.floor(h.bottom) - 3; y <= Math.ceil(h.bottom); ++y) {
-      underline.push(cssPixelAt(shown, h.x + h.width / 2, y));
+      underline.push(pixelAt(shown, h.x + h.width / 2, y));
     }
-    assert.ok(underline.some(([r, g, b]) => r + g + b < 200), `no underline: ${JSON.stringify(underline)}`);
+    assert.ok(underline.some(({ r, g, b }) => r + g + b < 200), `no underline: ${JSON.stringify(underline)}`);
     assert.deepEqual(page.errors, []);
     await page.close();
   });
 
   it("opens its menus with Alt+H and Alt+E; its commands have no letters; F2 over an open menu starts level 1",
      async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     const window = `.window[data-screen=${TITLE}]`;
-    await pressAlt(page, 'h');
+    await press(page, 'Alt+h');
     assert.equal(await listShown(page, TITLE, 'mnuHra'), true);
     assert.deepEqual(await menuEntries(page, `${window} .menu-title[data-menu=mnuHra] + .menu-list .menu-item`),
                      [['mnuNovahra', 'Nová hra', null, 'F2'], ['mnuKonec', 'Konec', null, 'F4']]);
@@ -108,7 +107,7 @@ describe('the title page', () => {
     await page.keyboard.press('Escape');
     assert.equal(await listShown(page, TITLE, 'mnuHra'), false);
 
-    await pressAlt(page, 'e');
+    await press(page, 'Alt+e');
     assert.equal(await listShown(page, TITLE, 'mnuHelp'), true);
     assert.deepEqual(await menuEntries(page, `${window} .menu-title[data-menu=mnuHelp] + .menu-list .menu-item`),
                      [['mnuNapoveda', 'Nápověda', null, 'F1']]);
@@ -119,7 +118,7 @@ describe('the title page', () => {
   });
 
   it('F4 ends the game; the page says so and "Hrát znovu" starts a new one at the title', async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     await page.keyboard.press('F4');
     await waitInPage(page, () => !document.getElementById('ended').hidden);
     assert.equal(await endedShown(page), true);
@@ -148,7 +147,7 @@ describe('the title page', () => {
   });
 
   it('the close box ends the game, from the title and from a level', async () => {
-    const page = await session.open();
+    const page = await openGame(session);
     await page.click(`.window[data-screen=${TITLE}] .title-bar .close`);
     await waitInPage(page, () => !document.getElementById('ended').hidden);
     assert.deepEqual(await screens(page), ALL_UNLOADED);
@@ -165,7 +164,7 @@ describe('the title page', () => {
   });
 
   it('at a device pixel ratio of 2 keeps its sizes, and text and edges are sharp', async () => {
-    const page = await session.open({ viewport: { width: 800, height: 600, deviceScaleFactor: 2 } });
+    const page = await openGame(session, { viewport: { width: 800, height: 600, deviceScaleFactor: 2 } });
     const client = await clientArea(page, TITLE);
     assert.deepEqual([client.width, client.height], [327, 289]);
     const title = await screenshot(page, 'title-dpr2');
@@ -173,7 +172,7 @@ describe('the title page', () => {
     // The strip right of the picture, every device pixel of it.
     for (const y of [300, 400, 577]) {
       for (let x = 650; x < 654; ++x) {
-        assert.deepEqual(pixelAt(title, 2 * client.x + x, 2 * client.y + y), client.colour, `strip ${x},${y}`);
+        assertColour(devicePixel(title, 2 * client.x + x, 2 * client.y + y), client.colour, `strip ${x},${y}`);
       }
     }
     // The caption is drawn at the device's resolution.
@@ -195,17 +194,18 @@ describe('the title page', () => {
     const border = layoutColour(0x00c0ffc0), fill = layoutColour(0x0000ff00);
     const row = 2 * paddle.y + paddle.height;
     const column = 2 * paddle.x + paddle.width;
-    const across = [0, 1, 2, 3].map((d) => pixelAt(level, 2 * paddle.x + d, row));
-    assert.deepEqual(across, [border, border, fill, fill]);
-    const right = [1, 2, 3, 4].map((d) => pixelAt(level, 2 * (paddle.x + paddle.width) - d, row));
-    assert.deepEqual(right, [border, border, fill, fill]);
-    const down = [0, 1, 2, 3].map((d) => pixelAt(level, column, 2 * paddle.y + d));
-    assert.deepEqual(down, [border, border, fill, fill]);
-    for (const outside of [pixelAt(level, 2 * paddle.x - 1, row), pixelAt(level, column, 2 * paddle.y - 1)]) {
-      assert.ok(!sameColour(outside, border, 40) && !sameColour(outside, fill, 40), `${outside}`);
+    const edge = [border, border, fill, fill];
+    edge.forEach((colour, d) => {
+      assertColour(devicePixel(level, 2 * paddle.x + d, row), colour, `left edge +${d}`);
+      assertColour(devicePixel(level, 2 * (paddle.x + paddle.width) - 1 - d, row), colour, `right edge -${d}`);
+      assertColour(devicePixel(level, column, 2 * paddle.y + d), colour, `top edge +${d}`);
+    });
+    for (const outside of [devicePixel(level, 2 * paddle.x - 1, row), devicePixel(level, column, 2 * paddle.y - 1)]) {
+      assert.ok(!sameColour(outside, border, 40) && !sameColour(outside, fill, 40), hex(outside));
     }
     // A status label fills its rectangle to its last device pixel.
-    assert.deepEqual(pixelAt(level, 2 * score.x, 2 * (score.y + score.height) - 1), layoutColour(0x008080ff));
+    assertColour(devicePixel(level, 2 * score.x, 2 * (score.y + score.height) - 1), layoutColour(0x008080ff),
+                 'the score label\'s last row');
     assert.deepEqual(page.errors, []);
     await page.close();
   });

@@ -10,9 +10,9 @@ import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import {
-  assertColour, followCaption, layoutColour, object, objects, openGame, paths, pictureColours,
-  hex, pixelAt, press, runScriptFile, sameColour, screens, screenshot, startLevel1, startSession, steer,
-  waitForServe, waitInPage, waitUntilGameTime,
+  assertColour, followCaption, hex, layoutColour, object, objects, openGame, paths, pictureColours,
+  pixelAt, press, runScriptFile, sameColour, screens, screenshot, startLevel1, startSession, steer,
+  waitInPage, waitUntilGameTime,
 } from './game-page.mjs';
 
 const LEVEL = 'frmLevel1';

@@ -6,9 +6,10 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 
 import {
-  assertColour, follow, layoutColour, loseGame, object, objects, openGame, pixelAt, press, screens,
-  screenshot, startLevel1, startSession, waitForServe, waitInPage,
+  assertColour, follow, layoutColour, loseGame, object, objects, openGame, screens, startLevel1,
+  waitForServe, waitInPage,
 } from './game-page.mjs';
+import { pixelAt, press, screenshot, startSession } from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
 const END = 'frmKonec';
@@ -73,7 +74,7 @@ describe('a lost game', { concurrency: true }, () => {
     assert.equal(await page.$eval(`.window[data-screen=${END}]`, (n) => n.classList.contains('active')), true);
     assert.equal(await page.$eval(`.window[data-screen=${END}] .menu-bar`, (n) => n.checkVisibility()), false);
 
-    const shown = await screenshot(page, 'end-screen');
+    const shown = await screenshot(page, 'end-screen.png');
     const client = await page.$eval(`.window[data-screen=${END}] .client`, (node) => {
       const r = node.getBoundingClientRect();
       return { x: r.left, y: r.top, width: r.width, height: r.height };

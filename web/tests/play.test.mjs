@@ -10,10 +10,10 @@ import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import {
-  assertColour, followCaption, hex, layoutColour, object, objects, openGame, paths, pictureColours,
-  pixelAt, press, runScriptFile, sameColour, screens, screenshot, startLevel1, startSession, steer,
-  waitInPage, waitUntilGameTime,
+  assertColour, followCaption, layoutColour, object, objects, openGame, pictureColours,
+  runScriptFile, screens, startLevel1, steer, waitInPage, waitUntilGameTime,
 } from './game-page.mjs';
+import { hex, paths, pixelAt, press, sameColour, screenshot, startSession } from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
 const GREEN = layoutColour(0x0000ff00);
@@ -54,7 +54,7 @@ describe('a game of level 1 played by typed keys', () => {
     assert.equal(await page.$eval(`.window[data-screen=${LEVEL}] .title-bar .title`, (n) => n.textContent),
                  'Kostkolam - Level 1');
 
-    const shown = await screenshot(page, 'level1-countdown');
+    const shown = await screenshot(page, 'level1-countdown.png');
     const client = await page.$eval(`.window[data-screen=${LEVEL}] .client`, (node) => {
       const r = node.getBoundingClientRect();
       return { x: r.left, y: r.top, width: r.width, height: r.height };
@@ -128,7 +128,7 @@ describe('a game of level 1 played by typed keys', () => {
                  /^Cílem hry je neztratit kuličku z pole\. .* Hodně štěstí\.\.\.$/);
     assert.equal(await isVisible(page, 'dialog.message-box svg.icon'), true);
     assert.equal(await page.evaluate(() => document.activeElement.matches('dialog button.ok')), true);
-    await screenshot(page, 'help-box');
+    await screenshot(page, 'help-box.png');
 
     // "d" and F5 reach the box, not the level: the paddle stays, the game tick stays stopped.
     await page.keyboard.press('d');
@@ -181,7 +181,7 @@ describe('a game of level 1 played by typed keys', () => {
     await waitUntilGameTime(page, served.now + 120);
     const later = await object(page, LEVEL, 'shpKulicka');
     assert.ok(later.left > ball.left && later.top > ball.top);
-    const shown = await screenshot(page, 'level1-playing');
+    const shown = await screenshot(page, 'level1-playing.png');
     // The ball shows where the model has it: its white middle.
     assertColour(pixelAt(shown, later.pixel.x + later.pixel.width / 2, later.pixel.y + later.pixel.height / 2),
                  { r: 255, g: 255, b: 255 }, 'the ball');
@@ -202,7 +202,7 @@ describe('a game of level 1 played by typed keys', () => {
     assert.equal(await page.$eval(`.window[data-screen=${LEVEL}] [data-object=lblSko]`, (n) => n.textContent),
                  state.lblSko.caption);
 
-    const shown = await screenshot(page, 'level1-brick-hit');
+    const shown = await screenshot(page, 'level1-brick-hit.png');
     const ball = state.shpKulicka.pixel;
     for (const index of hit) {
       const brick = bricksAtStart[index];
@@ -249,7 +249,7 @@ describe('a game of level 1 played by typed keys', () => {
                              item.querySelector('.key')?.textContent ?? null])),
       [['mnuNovaHra', 'N', 'F2'], ['mnuPausa', 'P', 'F5'], ['mnuKonec', 'K', 'F4'],
        ['mnuNapoveda', 'N', 'F1']]);
-    await screenshot(page, 'level1-menu');
+    await screenshot(page, 'level1-menu.png');
     await page.keyboard.press('F5');
     assert.equal(await page.$$eval(`.window[data-screen=${LEVEL}] .menu-list`,
                                    (lists) => lists.every((list) => list.hidden)), true);

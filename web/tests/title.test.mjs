@@ -5,9 +5,10 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 
 import {
-  assertColour, devicePixel, hex, layoutColour, now, object, openGame, pictureColours, pixelAt, press,
-  sameColour, screens, screenshot, startLevel1, startSession, waitInPage,
+  assertColour, devicePixel, layoutColour, now, object, openGame, pictureColours, screens,
+  startLevel1, waitInPage,
 } from './game-page.mjs';
+import { hex, pixelAt, press, sameColour, screenshot, startSession } from './harness.mjs';
 
 const TITLE = 'frmCihlolam';
 const ALL_UNLOADED = {
@@ -71,7 +72,7 @@ describe('the title page', () => {
 
     const client = await clientArea(page, TITLE);
     assert.deepEqual([client.width, client.height], [327, 289]);
-    const shown = await screenshot(page, 'title');
+    const shown = await screenshot(page, 'title.png');
     const at = (x, y) => pixelAt(shown, client.x + x, client.y + y);
     const picture = await pictureColours(page, 'pictures/bg_title_rocket.jpg', ON_PICTURE);
     ON_PICTURE.forEach(([x, y], i) => assertColour(at(x, y), picture[i], `picture at ${x},${y}`, 1));
@@ -103,7 +104,7 @@ describe('the title page', () => {
     assert.deepEqual(await menuEntries(page, `${window} .menu-title[data-menu=mnuHra] + .menu-list .menu-item`),
                      [['mnuNovahra', 'Nová hra', null, 'F2'], ['mnuKonec', 'Konec', null, 'F4']]);
     assert.equal(await page.$$eval(`${window} .menu-list hr.separator`, (n) => n.length), 1);
-    await screenshot(page, 'title-menu');
+    await screenshot(page, 'title-menu.png');
     await page.keyboard.press('Escape');
     assert.equal(await listShown(page, TITLE, 'mnuHra'), false);
 
@@ -127,7 +128,7 @@ describe('the title page', () => {
     assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
     // Only a recorded game offers its recording.
     assert.equal(await page.$eval('#recording', (n) => n.hidden), true);
-    await screenshot(page, 'konec-page');
+    await screenshot(page, 'konec-page.png');
 
     // Nothing of the ended game runs on: its clock stands.
     const ended = await now(page);
@@ -167,7 +168,7 @@ describe('the title page', () => {
     const page = await openGame(session, { viewport: { width: 800, height: 600, deviceScaleFactor: 2 } });
     const client = await clientArea(page, TITLE);
     assert.deepEqual([client.width, client.height], [327, 289]);
-    const title = await screenshot(page, 'title-dpr2');
+    const title = await screenshot(page, 'title-dpr2.png');
     assert.deepEqual([title.width, title.height], [1600, 1200]);
     // The strip right of the picture, every device pixel of it.
     for (const y of [300, 400, 577]) {
@@ -188,7 +189,7 @@ describe('the title page', () => {
     await startLevel1(page);
     const paddle = (await object(page, 'frmLevel1', 'shpPosuvnik')).pixel;
     const score = (await object(page, 'frmLevel1', 'lblSko')).pixel;
-    const level = await screenshot(page, 'level1-dpr2');
+    const level = await screenshot(page, 'level1-dpr2.png');
     // The paddle's edges fall on device pixels: two device pixels of the light green outline
     // (one CSS pixel), then the green fill, with nothing in between.
     const border = layoutColour(0x00c0ffc0), fill = layoutColour(0x0000ff00);

@@ -6,9 +6,9 @@ import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import {
-  assertColour, layoutColour, object, openGame, pixelAt, sameColour, screens, screenshot, startSession,
-  waitForServe, waitInPage,
+  assertColour, layoutColour, object, openGame, screens, waitForServe, waitInPage,
 } from './game-page.mjs';
+import { pixelAt, sameColour, screenshot, startSession } from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, hasTouch: true, isMobile: true };
@@ -59,7 +59,7 @@ describe('on a phone', () => {
     assert.ok(Math.abs(client.height / 289 - zoom) < 0.01);
     const keyTop = (await rectOf(page, '#touch-keys')).top;
     assert.ok(window.bottom <= keyTop, `${window.bottom} > ${keyTop}`);
-    const shown = await screenshot(page, 'phone-title');
+    const shown = await screenshot(page, 'phone-title.png');
     assert.deepEqual([shown.width, shown.height], [390 * 3, 844 * 3]);
   });
 
@@ -86,7 +86,7 @@ describe('on a phone', () => {
     await tap(page, '[data-character="d"]');
     const moved = await object(page, LEVEL, 'shpPosuvnik');
     assert.ok(Math.abs(moved.left - (start.left + 3)) < 1e-4, `${start.left} -> ${moved.left}`);
-    const shown = await screenshot(page, 'phone-level1');
+    const shown = await screenshot(page, 'phone-level1.png');
     const row = moved.pixel.y + moved.pixel.height / 2;
     assertColour(pixelAt(shown, moved.pixel.x + moved.pixel.width - 4, row), GREEN, 'paddle now');
     assert.ok(!sameColour(pixelAt(shown, start.pixel.x + 3, row), GREEN, 40));
@@ -122,7 +122,7 @@ describe('on a phone', () => {
     const keys = await rectOf(page, '#touch-keys');
     assert.ok(window.top >= 0 && window.bottom <= 390, JSON.stringify(window));
     assert.ok(window.right <= keys.left, `${window.right} > ${keys.left}`);
-    await screenshot(page, 'phone-sideways');
+    await screenshot(page, 'phone-sideways.png');
     assert.deepEqual(page.errors, []);
   });
 });

@@ -6,10 +6,10 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 
 import {
-  assertColour, follow, layoutColour, loseGame, object, objects, openGame, screens, startLevel1,
-  waitForServe, waitInPage,
+  assertColour, follow, layoutColour, loseGame, objects, openGame, startLevel1, waitForServe,
+  waitInPage,
 } from './game-page.mjs';
-import { pixelAt, press, screenshot, startSession } from './harness.mjs';
+import { object, pixelAt, press, screens, screenshot, startSession } from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
 const END = 'frmKonec';

@@ -42,7 +42,8 @@ export async function openGame(session, { query = '', viewport = {} } = {}) {
   });
   page.errors = errors;
   await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1, ...viewport });
-  await page.goto(session.server.url + (query ? `?${query}` : ''));
+  await page.goto(session.url(query ? `?${query}` : ''));
+  // The promise itself, awaited in the page: it resolves with no value once the title is drawn.
   await page.evaluate(() => window.kostkolam.ready);
   return page;
 }
@@ -62,13 +63,8 @@ export function assertColour(actual, expected, message, tolerance = 0) {
   }
 }
 
-/// {frmCihlolam: "shown", ...}: each screen's load state.
-export const screens = (page) => page.evaluate(() => window.kostkolam.screens());
 /// The game's virtual time in ms.
 export const now = (page) => page.evaluate(() => window.kostkolam.now());
-/// An object of a loaded screen as the model holds it and where the page shows it, or null.
-export const object = (page, screen, name) =>
-  page.evaluate((s, n) => window.kostkolam.object(s, n), screen, name);
 
 /// Several objects of one screen read in the same instant, with the game's time:
 /// {now, NAME: object, ...}.

@@ -10,10 +10,12 @@ import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import {
-  assertColour, followCaption, layoutColour, object, objects, openGame, pictureColours,
-  runScriptFile, screens, startLevel1, steer, waitInPage, waitUntilGameTime,
+  assertColour, followCaption, layoutColour, objects, openGame, pictureColours, runScriptFile,
+  startLevel1, steer, waitInPage, waitUntilGameTime,
 } from './game-page.mjs';
-import { hex, paths, pixelAt, press, sameColour, screenshot, startSession } from './harness.mjs';
+import {
+  hex, object, paths, pixelAt, press, sameColour, screens, screenshot, startSession,
+} from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
 const GREEN = layoutColour(0x0000ff00);

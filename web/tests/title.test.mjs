@@ -5,10 +5,11 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 
 import {
-  assertColour, devicePixel, layoutColour, now, object, openGame, pictureColours, screens,
-  startLevel1, waitInPage,
+  assertColour, devicePixel, layoutColour, now, openGame, pictureColours, startLevel1, waitInPage,
 } from './game-page.mjs';
-import { hex, pixelAt, press, sameColour, screenshot, startSession } from './harness.mjs';
+import {
+  hex, object, pixelAt, press, sameColour, screens, screenshot, startSession,
+} from './harness.mjs';
 
 const TITLE = 'frmCihlolam';
 const ALL_UNLOADED = {

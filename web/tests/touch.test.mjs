@@ -5,10 +5,8 @@ import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
-import {
-  assertColour, layoutColour, object, openGame, screens, waitForServe, waitInPage,
-} from './game-page.mjs';
-import { pixelAt, sameColour, screenshot, startSession } from './harness.mjs';
+import { assertColour, layoutColour, openGame, waitForServe, waitInPage } from './game-page.mjs';
+import { object, pixelAt, sameColour, screens, screenshot, startSession } from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
 const PHONE = { width: 390, height: 844, deviceScaleFactor: 3, hasTouch: true, isMobile: true };

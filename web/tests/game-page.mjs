@@ -194,7 +194,6 @@ export const pictureColours = (page, file, points) => page.evaluate(async (url, 
 /// time when it was first and last seen ([{value, first, last}]).
 export const follow = (page, probe, { args = [], until, timeout = 10000 }) =>
   page.evaluate((source, list, end, limit) => new Promise((resolve, reject) => {
-    // eslint-disable-next-line no-eval
     const look = eval(`(${source})`);
     const seen = [];
     const started = performance.now();

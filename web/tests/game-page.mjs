@@ -7,7 +7,7 @@
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 
-import { hex, paths, sameColour } from './harness.mjs';
+import { hex, openPage, paths, ready, sameColour } from './harness.mjs';
 
 /// The colour {r, g, b, a} of device pixel (x, y) of a screenshot.
 export function devicePixel(picture, x, y) {
@@ -34,17 +34,11 @@ export function runScriptFile(file) {
 /// (width, height, deviceScaleFactor, hasTouch, isMobile). page.errors collects the page's
 /// errors.
 export async function openGame(session, { query = '', viewport = {} } = {}) {
-  const page = await session.browser.newPage({ type: 'window' });
-  const errors = [];
-  page.on('pageerror', (error) => errors.push(String(error)));
-  page.on('console', (message) => {
-    if (message.type() === 'error') errors.push(message.text());
-  });
-  page.errors = errors;
-  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1, ...viewport });
-  await page.goto(session.url(query ? `?${query}` : ''));
-  // The promise itself, awaited in the page: it resolves with no value once the title is drawn.
-  await page.evaluate(() => window.kostkolam.ready);
+  const { hasTouch: touch = false, isMobile: mobile = false, ...size } = viewport;
+  const page = await openPage(session.browser, session.url(query ? `?${query}` : ''),
+                              { width: 800, height: 600, touch, mobile, ...size });
+  page.errors = page.kostkolamErrors;
+  await ready(page);
   return page;
 }
 

@@ -168,7 +168,9 @@ export async function openPage(browser, url, {
     width = 1024, height = 768, deviceScaleFactor = 1, touch = false, mobile = false,
     waitUntil = 'load',
 } = {}) {
-    const page = await browser.newPage();
+    // A window of its own: a page in a background tab gets no animation frames, so several
+    // pages of one browser could not all draw.
+    const page = await browser.newPage({ type: 'window' });
     await page.setViewport({ width, height, deviceScaleFactor, hasTouch: touch, isMobile: mobile });
     const errors = [];
     page.on('pageerror', (error) => errors.push(String(error)));
@@ -358,7 +360,9 @@ export const select = {
 
 // Waits until the page has drawn the title window (window.kostkolam.ready).
 export async function ready(page, { timeout = 10000 } = {}) {
-    await page.waitForFunction(() => window.kostkolam && window.kostkolam.ready, { timeout });
+    // The page's promise resolves with no value, so the wait is for the promise to exist, and
+    // then for the promise itself.
+    await page.waitForFunction(() => window.kostkolam !== undefined, { timeout });
     await page.evaluate(() => window.kostkolam.ready);
 }
 

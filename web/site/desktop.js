@@ -287,8 +287,16 @@
         w = h = side;
       }
       const style = node.style;
-      if (rect[0] !== left || object.circle) style.left = `${x}px`;
-      if (rect[1] !== top || object.circle) style.top = `${y}px`;
+      if (kind === SHAPE) {
+        // The ball and the paddle move on every tick: each lies on a layer of its own that the
+        // compositor slides, so a move needs neither layout nor painting.
+        if (rect[0] !== left || rect[1] !== top || object.circle) {
+          style.transform = `translate(${x}px, ${y}px)`;
+        }
+      } else {
+        if (rect[0] !== left) style.left = `${x}px`;
+        if (rect[1] !== top) style.top = `${y}px`;
+      }
       if (rect[2] !== width || object.circle) style.width = `${w}px`;
       if (rect[3] !== height || object.circle) style.height = `${h}px`;
       object.rect = [left, top, width, height];

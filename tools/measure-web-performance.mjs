@@ -39,6 +39,9 @@ const QUIET_LOAD = Number(env.QUIET_LOAD || 1.5);
 const QUIET_WAIT = Number(env.QUIET_WAIT || 300);
 // Which parts run (all by default); the sizes are always written.
 const PHASES = new Set((env.PHASES || 'startup,idle,play').split(','));
+// The page's size in CSS pixels: a small desktop's browser window.
+const VIEWPORT = Object.fromEntries(
+  ['width', 'height'].map((k, i) => [k, Number((env.VIEWPORT || '1024x768').split('x')[i])]));
 const HZ = Number(execFileSync('getconf', ['CLK_TCK']).toString());
 
 // The flags Chromium runs with here, as root in a container, plus a fresh profile for every
@@ -251,6 +254,35 @@ const BARE_PAGE = `<!DOCTYPE html>
 <body><img src="bg_title_rocket.jpg" alt="" elementtiming="photo"></body></html>
 `;
 
+// The bare ball: the same photograph with a ball of the game's size (16 x 17 pixels) moved by 4
+// and 2 pixels every PERIOD milliseconds (?period=) from one browser timeout, bouncing off the
+// photograph's edges: the least a page spends on a game tick, as the desktop study's bare Qt
+// window with --ball is the least a Qt window spends.
+const BARE_BALL_PAGE = `<!DOCTYPE html>
+<html lang="cs"><head><meta charset="utf-8"><title>Míček</title>
+<style>html, body { margin: 0; background: #3b6e8f; }
+#area { position: relative; width: 327px; height: 289px; margin: 40px;
+        background: url("bg_title_rocket.jpg"); }
+#ball { position: absolute; left: 0; top: 0; width: 16px; height: 17px; box-sizing: border-box;
+        border: 1px solid #000; border-radius: 50%; background: #ff0; }</style></head>
+<body><div id="area"><div id="ball"></div></div>
+<script>
+const period = Number(new URLSearchParams(location.search).get('period') || 50);
+const ball = document.getElementById('ball');
+let x = 0, y = 0, dx = 4, dy = 2;
+function step() {
+  if (x + dx < 0 || x + dx > 327 - 16) dx = -dx;
+  if (y + dy < 0 || y + dy > 289 - 17) dy = -dy;
+  x += dx;
+  y += dy;
+  ball.style.left = x + 'px';
+  ball.style.top = y + 'px';
+  setTimeout(step, period);
+}
+setTimeout(step, period);
+</script></body></html>
+`;
+
 async function startServer() {
   const root = path.join(OUT, 'www');
   fs.rmSync(root, { recursive: true, force: true });
@@ -263,6 +295,7 @@ async function startServer() {
     fs.symlinkSync(path.join(from, entry), path.join(root, 'bench', entry));
   }
   fs.writeFileSync(path.join(root, 'bare/index.html'), BARE_PAGE);
+  fs.writeFileSync(path.join(root, 'bare/ball.html'), BARE_BALL_PAGE);
   fs.copyFileSync(path.join(SITE, 'pictures/bg_title_rocket.jpg'),
                   path.join(root, 'bare/bg_title_rocket.jpg'));
   const port = await freePort();
@@ -294,7 +327,7 @@ async function launchBrowser() {
     headless: true,
     userDataDir: profile,
     args: CHROMIUM_FLAGS,
-    defaultViewport: { width: 1024, height: 768 },
+    defaultViewport: VIEWPORT,
   });
   return browser;
 }
@@ -488,7 +521,7 @@ const LOOK = () => {
   const paddle = win.querySelector('[data-object="shpPosuvnik"]');
   const centre = (node) => parseFloat(node.style.left) + parseFloat(node.style.width) / 2;
   return {
-    screen: win.dataset.screen, ball: centre(ball), ballTop: parseFloat(ball.style.top),
+    screen: win.dataset.screen, ball: centre(ball), ballTop: ball.style.top + ball.style.transform,
     ballShown: !ball.hidden, paddle: centre(paddle),
     lives: win.querySelector('[data-object="lblZiv"]')?.textContent,
   };
@@ -525,7 +558,12 @@ const PLAYER = (screen, deadBandPx) => {
   const ball = win.querySelector('[data-object="shpKulicka"]');
   const paddle = win.querySelector('[data-object="shpPosuvnik"]');
   const lives = win.querySelector('[data-object="lblZiv"]');
-  const centre = (node) => parseFloat(node.style.left) + parseFloat(node.style.width) / 2;
+  // Where the page put the element: its left, or its translation where it is moved that way.
+  const left = (node) => {
+    const moved = /translate\(([-\d.]+)px/.exec(node.style.transform);
+    return moved ? parseFloat(moved[1]) : parseFloat(node.style.left);
+  };
+  const centre = (node) => left(node) + parseFloat(node.style.width) / 2;
   const player = { moves: 0, keys: 0, lostBalls: 0, lives: lives.textContent };
   const type = (key) => {
     document.dispatchEvent(new KeyboardEvent('keydown', { key, bubbles: true, cancelable: true }));
@@ -613,6 +651,31 @@ async function measurePagePlay(origin, level, run) {
       threads: delta.processes.map((p) => ({ kind: p.kind, threads: [...p.threads].sort((x, y) => y.ticks - x.ticks).slice(0, 6) })),
       timeouts: counts1.timeout - counts0.timeout, animation_frames: counts1.animationFrame - counts0.animationFrame,
       game_ms: game1 - game0, metrics: metricsDelta(m0, m1),
+    });
+  } finally {
+    await closeBrowser(browser);
+  }
+}
+
+// The game tick's period on each measured level: level 3's 1 ms runs at the 16 ms floor.
+const TICK_MS = { 1: 50, 3: 16 };
+
+async function measureBareBall(origin, level, run) {
+  const browser = await launchBrowser();
+  try {
+    const page = await instrumentedPage(browser);
+    await page.goto(`${origin}/bare/ball.html?period=${TICK_MS[level]}`, { waitUntil: 'load' });
+    await sleep(3000);
+    const pid = browser.process().pid;
+    const load = loadavg();
+    const c0 = await page.evaluate(() => window.__kkPerf.counts.timeout);
+    const before = snapshotTree(pid);
+    await sleep(PLAY_SECONDS * 1000);
+    const delta = treeDelta(before, snapshotTree(pid));
+    const c1 = await page.evaluate(() => window.__kkPerf.counts.timeout);
+    return record({
+      play: 'bare ball', level, run, load, period_ms: TICK_MS[level], moves: c1 - c0,
+      cpu_percent: delta.cpu_percent, seconds: delta.seconds, by_kind: byKind(delta),
     });
   } finally {
     await closeBrowser(browser);
@@ -725,6 +788,8 @@ async function main() {
       }
       play.push(await measurePagePlay(origin, level, run));
       log(`page level ${level}: ${fixed(play.at(-1).cpu_percent)}%`);
+      play.push(await measureBareBall(origin, level, run));
+      log(`bare ball every ${TICK_MS[level]} ms: ${fixed(play.at(-1).cpu_percent)}%`);
     }
   }
   const files = sizes();
@@ -789,28 +854,31 @@ function report({ started, chromiumVersion, startup, idle, play, files }) {
 
   out(`## Idle (${IDLE_SECONDS} s, all of Chromium's processes)`);
   out();
-  out('| Screen | CPU ticks | % of a core | wake-ups | timer / frame callbacks | main-thread task ms | game clock moved ms |');
-  out('| --- | ---: | ---: | ---: | ---: | ---: | ---: |');
+  out('| Screen | CPU ticks | % of a core | wake-ups | renderer ticks / wake-ups | GPU process ticks / wake-ups | browser ticks / wake-ups | timer / frame callbacks | main-thread task ms | game clock moved ms |');
+  out('| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |');
   for (const s of idle) {
     const cb = Object.values(s.callbacks).reduce((a, b) => a + b, 0);
-    out(`| ${s.idle} | ${s.ticks} | ${fixed(s.cpu_percent)} | ${s.switches} | ${cb} | ` +
+    const k = (name) => `${s.by_kind[name]?.ticks ?? 0} / ${s.by_kind[name]?.switches ?? 0}`;
+    out(`| ${s.idle} | ${s.ticks} | ${fixed(s.cpu_percent)} | ${s.switches} | ${k('renderer')} | ${k('gpu-process')} | ${k('browser')} | ${cb} | ` +
         `${fixed(s.metrics.TaskDuration * 1000, 1)} | ${s.game_clock_ms} |`);
   }
   out();
 
   out(`## Play (${PLAY_SECONDS} s from the serve, ${PLAY_RUNS} runs per level; medians)`);
   out();
-  out('| Level | desktop game % | its Xvfb % | desktop total % | page, all Chromium % | renderer % | GPU process % | browser % | page / desktop total | keys (desktop / page) |');
-  out('| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |');
+  out('| Level | desktop game % | its Xvfb % | desktop total % | page, all Chromium % | renderer % | GPU process % | browser % | page / desktop total | bare ball page % | page / bare ball page | keys (desktop / page) |');
+  out('| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |');
   for (const level of [1, 3]) {
     const d = play.filter((p) => p.play === 'desktop' && p.level === level);
     const p = play.filter((q) => q.play === 'page' && q.level === level);
     const dTotal = median(d.map((x) => x.cpu_percent + (x.server_cpu_percent || 0)));
     const pTotal = median(p.map((x) => x.cpu_percent));
+    const bTotal = median(play.filter((q) => q.play === 'bare ball' && q.level === level).map((x) => x.cpu_percent));
     const kind = (k) => median(p.map((x) => x.by_kind[k]?.cpu_percent ?? 0));
     out(`| ${level} | ${fixed(median(d.map((x) => x.cpu_percent)))} | ${fixed(median(d.map((x) => x.server_cpu_percent)))} | ` +
         `${fixed(dTotal)} | ${fixed(pTotal)} | ${fixed(kind('renderer'))} | ${fixed(kind('gpu-process'))} | ` +
-        `${fixed(kind('browser'))} | **${fixed(pTotal / dTotal)}** | ${median(d.map((x) => x.keys))} / ` +
+        `${fixed(kind('browser'))} | **${fixed(pTotal / dTotal)}** | ${fixed(bTotal)} | ${fixed(pTotal / bTotal)} | ` +
+        `${median(d.map((x) => x.keys))} / ` +
         `${median(p.map((x) => x.steering.keys))} |`);
   }
   out();

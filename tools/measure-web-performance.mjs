@@ -10,9 +10,11 @@
 // build-web/performance), AUTOPLAY (the desktop game's autoplay bench, default
 // build/bench/kostkolam-autoplay; needs DISPLAY, and XVFB_PID to count the display server's
 // share), BENCH_DIR (the bench build of the page's program, default build-web/bench-site),
-// CHROMIUM (default /usr/bin/chromium), RUNS (page loads per cache state, 9), PLAY_RUNS (3),
-// PLAY_SECONDS (20), IDLE_SECONDS (10), PHASES (startup,idle,play), QUIET_LOAD (wait for a 1-minute load below this before each phase, 1.5) and QUIET_WAIT (longest
-// wait for it in seconds, 300). Writes OUT_DIR/results.md and every sample to OUT_DIR/raw.jsonl.
+// COMPARE_SITE_DIR (another build of the site, its start-up timed beside this one's), CHROMIUM
+// (default /usr/bin/chromium), VIEWPORT (the page's size, 1024x768), RUNS (page loads per
+// cache state, 9), PLAY_RUNS (3), PLAY_SECONDS (20), IDLE_SECONDS (10), PHASES (the parts to run,
+// startup,idle,play), QUIET_LOAD (wait for a 1-minute load below this before each phase, 1.5) and
+// QUIET_WAIT (longest wait for it in seconds, 300). Writes OUT_DIR/results.md and every sample to OUT_DIR/raw.jsonl.
 
 import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -28,6 +30,8 @@ const env = process.env;
 const SITE = path.resolve(env.SITE_DIR || path.join(repo, 'build-web/site'));
 const OUT = path.resolve(env.OUT_DIR || path.join(repo, 'build-web/performance'));
 const BENCH = path.resolve(env.BENCH_DIR || path.join(repo, 'build-web/bench-site'));
+// Another build of the site whose start-up is timed beside this one's, load for load.
+const COMPARE_SITE = env.COMPARE_SITE_DIR ? path.resolve(env.COMPARE_SITE_DIR) : null;
 const AUTOPLAY = env.AUTOPLAY || path.join(repo, 'build/bench/kostkolam-autoplay');
 const XVFB_PID = env.XVFB_PID ? Number(env.XVFB_PID) : null;
 const CHROMIUM = env.CHROMIUM || '/usr/bin/chromium';
@@ -288,6 +292,7 @@ async function startServer() {
   fs.rmSync(root, { recursive: true, force: true });
   fs.mkdirSync(path.join(root, 'bare'), { recursive: true });
   fs.symlinkSync(SITE, path.join(root, 'site'));
+  if (COMPARE_SITE) fs.symlinkSync(COMPARE_SITE, path.join(root, 'compare'));
   // The bench page: the site with the bench build of the program in place of the page's own.
   fs.mkdirSync(path.join(root, 'bench'));
   for (const entry of fs.readdirSync(SITE)) {
@@ -484,13 +489,15 @@ async function measureStartup(origin) {
   await waitForQuiet('start-up');
   const samples = [];
   for (let run = 1; run <= RUNS; ++run) {
-    for (const [kind, url] of [['bare', `${origin}/bare/`], ['page', `${origin}/site/`]]) {
+    const pages = [['bare', `${origin}/bare/`], ['page', `${origin}/site/`]];
+    if (COMPARE_SITE) pages.push(['compare', `${origin}/compare/`]);
+    for (const [kind, url] of pages) {
       const browser = await launchBrowser();
       try {
         for (const cache of ['cold', 'warm']) {
           const page = await instrumentedPage(browser);
           if (kind === 'page') noteRequests(page, origin);
-          const t = await loadTimes(page, url, kind);
+          const t = await loadTimes(page, url, kind === 'bare' ? 'bare' : 'page');
           // A warm load comes after the cold one in the same browser: its HTTP cache and its
           // compiled-code cache hold what the first load left there.
           await page.close();
@@ -837,9 +844,10 @@ function report({ started, chromiumVersion, startup, idle, play, files }) {
   const pick = (kind, cache, f) => median(startup.filter((s) => s.startup === kind && s.cache === cache).map(f));
   const photo = (s) => s.elementTimings['title-photo'] ?? s.elementTimings.photo;
   const wasm = (s) => s.resources.find((r) => r.name === 'kostkolam.wasm')?.end;
-  for (const kind of ['bare', 'page']) {
+  const names = { bare: 'bare photograph', page: 'Kostkolam', compare: `Kostkolam from ${COMPARE_SITE}` };
+  for (const kind of COMPARE_SITE ? ['bare', 'page', 'compare'] : ['bare', 'page']) {
     for (const cache of ['cold', 'warm']) {
-      out(`| ${kind === 'bare' ? 'bare photograph' : 'Kostkolam'} | ${cache} | ${fixed(pick(kind, cache, (s) => s.fcp), 1)} | ` +
+      out(`| ${names[kind]} | ${cache} | ${fixed(pick(kind, cache, (s) => s.fcp), 1)} | ` +
           `${fixed(pick(kind, cache, (s) => s.elementTimings['title-caption']), 1)} | ${fixed(pick(kind, cache, photo), 1)} | ` +
           `${fixed(pick(kind, cache, (s) => s.marks.titleShown), 1)} | ${fixed(pick(kind, cache, (s) => s.marks.ready), 1)} | ` +
           `${fixed(pick(kind, cache, wasm), 1)} |`);

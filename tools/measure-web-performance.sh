@@ -18,7 +18,11 @@ cd "$repo"
 build=${BUILD_DIR:-$repo/build}
 out=${OUT_DIR:-$repo/build-web/performance}
 
-install_packages chromium nodejs xvfb x11-utils
+install_packages chromium nodejs npm xvfb x11-utils
+# The project's pinned puppeteer-core, once web/ pins one and it is not installed yet.
+if [ -f web/package-lock.json ] && [ ! -d web/node_modules/puppeteer-core ]; then
+    (cd web && npm ci --no-audit --no-fund)
+fi
 JOBS=2 tools/build-web.sh >/dev/null
 cmake --build build-web -j2 --target kostkolam-page-bench
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

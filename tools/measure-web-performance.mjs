@@ -75,11 +75,12 @@ const record = (object) => {
 };
 
 // ---------------------------------------------------------------------------------------------
-// puppeteer-core: the project's pinned copy under web/ when it is installed, else one installed
-// by hand (PUPPETEER_PREFIX, or /tmp/pp-perf as `npm install --prefix /tmp/pp-perf` puts it).
+// puppeteer-core: the project's pinned copy, which tools/build-web.sh installs with `npm ci` into
+// build-web/npm (KOSTKOLAM_NPM_DIR, as for the browser tests), or one in PUPPETEER_PREFIX.
 
 function loadPuppeteer() {
-  const prefixes = [env.PUPPETEER_PREFIX, path.join(repo, 'web'), '/tmp/pp-perf'].filter(Boolean);
+  const prefixes = [env.PUPPETEER_PREFIX, env.KOSTKOLAM_NPM_DIR, path.join(repo, 'build-web/npm')]
+    .filter(Boolean);
   for (const prefix of prefixes) {
     try {
       return createRequire(path.join(prefix, 'package.json'))('puppeteer-core');
@@ -87,7 +88,7 @@ function loadPuppeteer() {
       // not installed there
     }
   }
-  throw new Error(`no puppeteer-core under ${prefixes.join(', ')}`);
+  throw new Error(`no puppeteer-core under ${prefixes.join(', ')}: run tools/build-web.sh`);
 }
 const puppeteer = loadPuppeteer();
 

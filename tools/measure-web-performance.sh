@@ -7,8 +7,8 @@
 #   tools/measure-web-performance.sh
 #
 # Environment: as tools/measure-web-performance.mjs (RUNS, PLAY_RUNS, PLAY_SECONDS, IDLE_SECONDS,
-# QUIET_LOAD, QUIET_WAIT, ...), and BUILD_DIR (the desktop build, default build). Needs
-# puppeteer-core (web/node_modules, or PUPPETEER_PREFIX). Run by hand; the tests do not run it.
+# QUIET_LOAD, QUIET_WAIT, ...), and BUILD_DIR (the desktop build, default build). The pinned
+# puppeteer-core comes with the page's build (build-web/npm). Run by hand; the tests do not run it.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,10 +19,6 @@ build=${BUILD_DIR:-$repo/build}
 out=${OUT_DIR:-$repo/build-web/performance}
 
 install_packages chromium nodejs npm xvfb x11-utils
-# The project's pinned puppeteer-core, once web/ pins one and it is not installed yet.
-if [ -f web/package-lock.json ] && [ ! -d web/node_modules/puppeteer-core ]; then
-    (cd web && npm ci --no-audit --no-fund)
-fi
 JOBS=2 tools/build-web.sh >/dev/null
 cmake --build build-web -j2 --target kostkolam-page-bench
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

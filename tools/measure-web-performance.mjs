@@ -515,24 +515,16 @@ async function measureStartup(origin) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Playing in the page: F2, the countdown, the serve; a player that keeps the paddle under the
-// ball by pressing "a" and "d" through the browser's own input, as a person's keys arrive.
+// Playing in the page: F2 (or the bench page's way in), the countdown, the serve, and a player.
 
-// Where the ball and the paddle of the level in play are, from the places the game gave their
-// elements (its model positions, in pixels of the client area), and the level's lives.
+// The level window shown in front, and where its ball is (the place the game gave its element).
 const LOOK = () => {
   const levels = [...document.querySelectorAll('section.window:not([hidden])')]
     .filter((w) => /^frmLevel\d$/.test(w.dataset.screen));
   const win = levels.at(-1);
   if (!win) return null;
   const ball = win.querySelector('[data-object="shpKulicka"]');
-  const paddle = win.querySelector('[data-object="shpPosuvnik"]');
-  const centre = (node) => parseFloat(node.style.left) + parseFloat(node.style.width) / 2;
-  return {
-    screen: win.dataset.screen, ball: centre(ball), ballTop: ball.style.top + ball.style.transform,
-    ballShown: !ball.hidden, paddle: centre(paddle),
-    lives: win.querySelector('[data-object="lblZiv"]')?.textContent,
-  };
+  return { screen: win.dataset.screen, ballShown: !ball.hidden, ballAt: ball.style.cssText };
 };
 
 async function pixelsPerUnit(page, screen) {
@@ -549,8 +541,8 @@ async function waitForServe(page, screen, timeoutMs = 15000) {
   while (Date.now() - start < timeoutMs) {
     const seen = await page.evaluate(LOOK);
     if (seen && seen.screen === screen && seen.ballShown) {
-      if (first === null) first = seen.ballTop;
-      else if (seen.ballTop !== first) return true;
+      if (first === null) first = seen.ballAt;
+      else if (seen.ballAt !== first) return true;
     }
     await sleep(100);
   }

@@ -18,7 +18,9 @@ cd "$repo"
 build=${BUILD_DIR:-$repo/build}
 out=${OUT_DIR:-$repo/build-web/performance}
 
-install_packages chromium nodejs npm xvfb x11-utils
+# The browser edition's tools (Emscripten, node, npm, chromium) and the private display's.
+"$repo/tools/install-deps.sh" --tests
+install_packages x11-utils
 JOBS=2 tools/build-web.sh >/dev/null
 cmake --build build-web -j2 --target kostkolam-page-bench
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

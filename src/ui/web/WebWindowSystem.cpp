@@ -123,11 +123,12 @@ std::string text(std::string_view view) {
 /// change to the model.
 class WebWindowSystem::View final : public ScreenView {
   public:
-    View(WebWindowSystem& system, Screen& screen) : m_system(system), m_window(g_nextWindow++) {
+    View(WebWindowSystem& system, Screen& screen)
+        : m_system(system), m_screen(&screen), m_window(g_nextWindow++) {
         build(screen);
     }
     ~View() override {
-        if (!m_removed) {
+        if (m_screen) {
             kk_window_remove(m_window);
         }
         m_system.forget(m_window);
@@ -137,15 +138,21 @@ class WebWindowSystem::View final : public ScreenView {
 
     int window() const { return m_window; }
 
-    void setVisible(bool visible) override { kk_window_visible(m_window, visible); }
+    // Once the screen is unloaded its window is gone from the page; a handler still running on
+    // the unloaded screen may change its objects, which nobody sees any more.
+    void setVisible(bool visible) override {
+        if (m_screen) {
+            kk_window_visible(m_window, visible);
+        }
+    }
     void objectChanged(ObjectRef ref, const Geometry&, bool) override {
-        if (const Screen* screen = m_system.screenOf(m_window)) {
-            place(m_window, *screen, *screen->shownObject(ref));
+        if (m_screen) {
+            place(m_window, *m_screen, *m_screen->shownObject(ref));
         }
     }
     void captionChanged(int label) override {
-        if (const Screen* screen = m_system.screenOf(m_window)) {
-            kk_caption(m_window, label, screen->labels()[std::size_t(label)].caption().c_str());
+        if (m_screen) {
+            kk_caption(m_window, label, m_screen->labels()[std::size_t(label)].caption().c_str());
         }
     }
     float outerWidthTwips() const override {
@@ -154,7 +161,7 @@ class WebWindowSystem::View final : public ScreenView {
     void unloaded() override {
         m_system.forget(m_window);
         kk_window_remove(m_window);
-        m_removed = true;
+        m_screen = nullptr;
     }
 
   private:
@@ -202,8 +209,9 @@ class WebWindowSystem::View final : public ScreenView {
     }
 
     WebWindowSystem& m_system;
+    /// The live screen; null once it has been unloaded and its window removed.
+    const Screen* m_screen;
     int m_window;
-    bool m_removed = false;
 };
 
 std::int64_t WebWindowSystem::Alarm::nowNs() const {

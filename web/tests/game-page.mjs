@@ -1,13 +1,12 @@
 // The game in the page, for the browser tests: a game page opened at a chosen size, the game's
 // state read back from it (window.kostkolam), the pieces of a game played through (F2, the serve,
 // a paddle that keeps the ball in play, a lost game), colours of the layouts and of the site's
-// pictures, and the recording played through the node runner. Serving, the browser, screenshots
-// and keys are the harness's (harness.mjs).
+// pictures. Serving, the browser, screenshots, keys and the node runner are the harness's
+// (harness.mjs).
 
 import assert from 'node:assert/strict';
-import { spawnSync } from 'node:child_process';
 
-import { hex, openPage, paths, ready, sameColour } from './harness.mjs';
+import { hex, openPage, ready, sameColour } from './harness.mjs';
 
 /// The colour {r, g, b, a} of device pixel (x, y) of a screenshot.
 export function devicePixel(picture, x, y) {
@@ -17,12 +16,6 @@ export function devicePixel(picture, x, y) {
   const i = (y * picture.width + x) * 4;
   const d = picture.data;
   return { r: d[i], g: d[i + 1], b: d[i + 2], a: d[i + 3] };
-}
-
-/// Plays a scenario file through the node runner: {status, stdout, stderr} as bytes.
-export function runScriptFile(file) {
-  const { status, stdout, stderr } = spawnSync(process.execPath, [paths.script, file]);
-  return { status, stdout, stderr };
 }
 
 // ---------------------------------------------------------------------------------------------

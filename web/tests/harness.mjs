@@ -418,22 +418,33 @@ export async function press(page, chord) {
     }
 }
 
-// Plays a scenario's text through the node runner (paths.script) and resolves to
-// { status, stdout, stderr }: what a recording of the page must replay to.
-export function runScript(scenario, { script = paths.script } = {}) {
+// Runs the node runner (paths.script) with `args`, `input` on its standard input; resolves to
+// { status, stdout, stderr } as bytes.
+function runRunner(args, input = '', { script = paths.script } = {}) {
     return new Promise((done, fail) => {
-        const child = spawn(process.execPath, [script], { stdio: ['pipe', 'pipe', 'pipe'] });
+        const child = spawn(process.execPath, [script, ...args], { stdio: ['pipe', 'pipe', 'pipe'] });
         const out = [], err = [];
         child.stdout.on('data', (chunk) => out.push(chunk));
         child.stderr.on('data', (chunk) => err.push(chunk));
         child.on('error', fail);
         child.on('close', (status) => done({
-            status,
-            stdout: Buffer.concat(out).toString('utf8'),
-            stderr: Buffer.concat(err).toString('utf8'),
+            status, stdout: Buffer.concat(out), stderr: Buffer.concat(err),
         }));
-        child.stdin.end(scenario);
+        child.stdin.end(input);
     });
+}
+
+// Plays a scenario's text through the node runner and resolves to { status, stdout, stderr }
+// as text: what a recording of the page must replay to.
+export async function runScript(scenario, options = {}) {
+    const { status, stdout, stderr } = await runRunner([], scenario, options);
+    return { status, stdout: stdout.toString('utf8'), stderr: stderr.toString('utf8') };
+}
+
+// Plays a scenario file named on the runner's command line; { status, stdout, stderr } as
+// bytes, for a comparison byte for byte.
+export function runScriptFile(file, options = {}) {
+    return runRunner([file], '', options);
 }
 
 // A temporary folder removed by the returned cleanup: for pages a test writes itself.

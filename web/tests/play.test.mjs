@@ -10,11 +10,12 @@ import { after, before, describe, it } from 'node:test';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 import {
-  assertColour, followCaption, layoutColour, objects, openGame, pictureColours, runScriptFile,
-  startLevel1, steer, waitInPage, waitUntilGameTime,
+  assertColour, followCaption, layoutColour, objects, openGame, pictureColours, startLevel1, steer,
+  waitInPage, waitUntilGameTime,
 } from './game-page.mjs';
 import {
-  hex, object, paths, pixelAt, press, sameColour, screens, screenshot, startSession,
+  hex, object, paths, pixelAt, press, runScriptFile, sameColour, screens, screenshot,
+  startSession,
 } from './harness.mjs';
 
 const LEVEL = 'frmLevel1';
@@ -313,7 +314,7 @@ describe('a game of level 1 played by typed keys', () => {
     const file = join(paths.screenshots, 'recorded-game.txt');
     writeFileSync(file, scenario);
     writeFileSync(`${file}.expected`, expected);
-    const replay = runScriptFile(file);
+    const replay = await runScriptFile(file);
     assert.equal(replay.status, 0, String(replay.stderr));
     assert.equal(replay.stderr.length, 0);
     // Byte for byte.

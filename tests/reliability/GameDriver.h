@@ -36,6 +36,9 @@ class GameDriver {
     /// Gives the window system the return to its event loop it waits for: windows of unloaded
     /// screens are deleted, windows repaint.
     virtual void settle() {}
+    /// Empties the caches the window system keeps by design, within limits it documents, so that
+    /// a census counts only what the game holds.
+    virtual void dropCaches() {}
     /// How many objects the window system keeps for the game right now (running timers, or
     /// widgets): a number that must not grow from one game to the next.
     virtual std::size_t objectCount() = 0;

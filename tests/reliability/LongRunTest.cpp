@@ -47,6 +47,7 @@ struct Census {
 
 Census takeCensus(GameDriver& driver) {
     driver.settle();
+    driver.dropCaches();
     releaseFreeMemory();
     return {residentBytes(), liveHeapBytes(), driver.objectCount()};
 }

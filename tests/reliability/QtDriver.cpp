@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -101,6 +102,15 @@ void QtDriver::settle() {
     // (exposes, activations) would pile up for the whole run.
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::X11ExcludeTimers);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void QtDriver::dropCaches() {
+    // Under Qt 6.8 every message box puts its scaled icon (some 11 KiB) into the pixmap cache
+    // under a key of its own, until the cache holds its documented limit
+    // (QPixmapCache::cacheLimit(), 10 MiB by default); Qt 6.4 reuses one entry. A help box every
+    // ten games so fills a megabyte of it in a thousand games. Emptied here, the cache counts for
+    // nothing, and whatever else grows still does.
+    QPixmapCache::clear();
 }
 
 ::testing::AssertionResult QtDriver::quiet() {

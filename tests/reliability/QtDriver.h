@@ -24,6 +24,8 @@ class QtDriver final : public GameDriver {
     /// Returns to the event loop for one pass, timers left out: the queued deletion of unloaded
     /// screens' windows runs, windows repaint.
     void settle() override;
+    /// Empties Qt's pixmap cache.
+    void dropCaches() override;
     /// Every widget of the application.
     std::size_t objectCount() override;
     ::testing::AssertionResult holdsOnlyLoadedScreens() override;

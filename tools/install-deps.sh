@@ -1,7 +1,7 @@
 #!/bin/sh
-# Installs from Debian 12 what is missing for building and playing the desktop game, and with
-# --tests what the whole test suite needs as well. Runs apt-get as root, through sudo when started
-# by another user.
+# Installs from Debian 12 or 13 what is missing for building and playing the desktop game, and
+# with --tests what the whole test suite needs as well. Runs apt-get as root, through sudo when
+# started by another user.
 #
 #   tools/install-deps.sh            the README's play command: the compiler, CMake, Qt, the
 #                                    number libraries, the labels' fonts and pod2man; no test
@@ -10,8 +10,11 @@
 #                                    Benchmark, the desktop and package checkers, the private X
 #                                    display of the recorded games, and the browser edition's
 #                                    Emscripten, node, npm and chromium
+#   tools/install-deps.sh --clang    also Debian's clang, for the third build of
+#                                    `tools/run-tests.sh --clang`
 #
-# --web is the older name of --tests and does the same.
+# --web is the older name of --tests and does the same. Every package has the same name in Debian
+# 12 and 13.
 set -eu
 
 packages="
@@ -28,14 +31,16 @@ test_packages="
     emscripten nodejs npm chromium
 "
 
-case "${1:-}" in
-"") ;;
---tests | --web) packages="$packages $test_packages" ;;
-*)
-    echo "usage: $0 [--tests]" >&2
-    exit 2
-    ;;
-esac
+for option in "$@"; do
+    case "$option" in
+    --tests | --web) packages="$packages $test_packages" ;;
+    --clang) packages="$packages clang" ;;
+    *)
+        echo "usage: $0 [--tests] [--clang]" >&2
+        exit 2
+        ;;
+    esac
+done
 
 if [ "$(id -u)" -eq 0 ]; then
     run_as_root=""

@@ -2,9 +2,9 @@
 //
 // Plays one level in a real window of the Qt backend with nobody at the keyboard: the level is
 // loaded and shown through the game's own operations, its countdown serves the ball, and then the
-// player types "a" and "d" into the level window to keep the paddle under the ball. The player
-// reads where the ball and the paddle are from the screen's model but moves the paddle only by key
-// presses, which take the same road through Qt as a person's.
+// autoplayer (level/Autoplayer.h) types "a" and "d" into the level window to keep the paddle under
+// the ball. It reads where the ball and the paddle are from the screen's model, but the paddle
+// moves only by key presses, which take the same road through Qt as a person's.
 //
 // From the first tick of `tmrHra` on, for SECONDS seconds, it watches what the game costs: the CPU
 // time of this process (and of the display server, when its process id is given), the intervals
@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "level/Autoplayer.h"
 #include "level/LevelLayouts.h"
 #include "table/ScreenTable.h"
 #include "ui/qt/ClientArea.h"
@@ -50,10 +51,6 @@ using flow::ScreenId;
 
 /// A level that has not served within this time after being shown never will.
 constexpr std::chrono::seconds kServeDeadline{15};
-
-/// The paddle is typed towards the ball while their centres are further apart than this, in
-/// playfield units; one key press moves the paddle by 3.
-constexpr float kSteeringDeadBandUnits = 2.0f;
 
 struct Options {
     int level = 1;
@@ -267,7 +264,8 @@ class TickObserver final : public ui::EventSink {
     Clock::time_point m_lastTick;
 };
 
-/// Keeps the paddle under the ball by typing into the window of the level in play.
+/// Keeps the paddle under the ball by typing the autoplayer's keys into the window of the level in
+/// play, one key a tick at most, as fast as a player at the keyboard.
 class Player {
   public:
     explicit Player(flow::Game& game) : m_game(game) {}
@@ -278,46 +276,33 @@ class Player {
         if (!resolve()) {
             return;
         }
-        const ui::Shape& ball = *m_ball;
-        const ui::Shape& paddle = *m_paddle;
-        if (!ball.visible() || !paddle.visible()) {
-            return;
-        }
-        const float ballCentre = ball.left() + ball.width() / 2;
-        const float paddleCentre = paddle.left() + paddle.width() / 2;
-        QWindow* window =
-            ui::qt::QtWindowSystem::windowOf(*m_game.screen(m_handle.id))->windowHandle();
-        if (paddleCentre < ballCentre - kSteeringDeadBandUnits) {
-            QTest::keyClick(window, 'd');
-            ++keys;
-        } else if (paddleCentre > ballCentre + kSteeringDeadBandUnits) {
-            QTest::keyClick(window, 'a');
+        if (const std::uint16_t key = m_autoplayer->key()) {
+            QWindow* window =
+                ui::qt::QtWindowSystem::windowOf(*m_game.screen(m_handle.id))->windowHandle();
+            QTest::keyClick(window, char(key));
             ++keys;
         }
     }
 
   private:
-    /// Finds the level in play and its ball and paddle, again whenever the level has changed.
+    /// Finds the level in play, again whenever the level has changed.
     bool resolve() {
-        if (m_ball && m_game.isCurrent(m_handle)) {
+        if (m_autoplayer && m_game.isCurrent(m_handle)) {
             return true;
         }
-        m_ball = nullptr;
+        m_autoplayer.reset();
         for (const ScreenId id : flow::kLevelScreens) {
             if (m_game.state(id) == flow::LoadState::Shown) {
-                ui::Screen& screen = *m_game.screen(id);
                 m_handle = m_game.handle(id);
-                m_ball = &screen.shape("shpKulicka");
-                m_paddle = &screen.shape("shpPosuvnik");
+                m_autoplayer.emplace(*m_game.screen(id), m_game.module1());
             }
         }
-        return m_ball != nullptr;
+        return m_autoplayer.has_value();
     }
 
     flow::Game& m_game;
     flow::ScreenHandle m_handle{};
-    const ui::Shape* m_ball = nullptr;
-    const ui::Shape* m_paddle = nullptr;
+    std::optional<level::Autoplayer> m_autoplayer;
 };
 
 int run(const Options& options, QApplication& app) {

@@ -1,67 +1,51 @@
-// Measures the browser edition beside the desktop game in one run: what the page transfers, the
-// time from navigation to the first drawn title in headless Chromium, the CPU of all of
-// Chromium's processes while a level plays (against the desktop game's on the same level, in the
-// same run) and while the page is idle. Run by tools/measure-web-performance.sh, which builds both
-// editions and starts the private X display the desktop game needs; by hand, never by the tests.
+// Measures the browser edition beside the desktop game in one run, the figures docs/performance.md
+// gives: what the page transfers; start-up, cold and warm, from navigation to the title's
+// photograph painted, step by step, against a bare page showing only that photograph; the CPU of
+// all of Chromium's processes while a level plays, against the desktop game's on the same level
+// and a bare page moving a ball; and the page idle. Run by tools/measure-web-performance.sh, which
+// builds both editions and starts the X display the desktop game needs; by hand, never by the
+// tests. Browser, server and pages are the browser tests' (web/tests/harness.mjs).
 //
 //   node tools/measure-web-performance.mjs
 //
-// Environment: SITE_DIR (the built page, default build-web/site), OUT_DIR (default
-// build-web/performance), AUTOPLAY (the desktop game's autoplay bench, default
+// Environment: KOSTKOLAM_SITE (the built page, default build-web/site), OUT_DIR (default
+// build-web/performance), BENCH_DIR (the bench build of the page's program, default
+// build-web/bench-site), AUTOPLAY (the desktop game's autoplay bench, default
 // build/bench/kostkolam-autoplay; needs DISPLAY, and XVFB_PID to count the display server's
-// share), BENCH_DIR (the bench build of the page's program, default build-web/bench-site),
-// COMPARE_SITE_DIR (another build of the site, its start-up timed beside this one's), CHROMIUM
-// (default /usr/bin/chromium), VIEWPORT (the page's size, 1024x768), RUNS (page loads per
-// cache state, 9), PLAY_RUNS (3), PLAY_SECONDS (20), IDLE_SECONDS (10), PHASES (the parts to run,
-// startup,idle,play), QUIET_LOAD (wait for a 1-minute load below this before each phase, 1.5) and
-// QUIET_WAIT (longest wait for it in seconds, 300). Writes OUT_DIR/results.md and every sample to OUT_DIR/raw.jsonl.
+// share), RUNS (loads per page and cache state, 9), PLAY_RUNS (3), PLAY_SECONDS (20),
+// IDLE_SECONDS (10), PHASES (startup,idle,play), QUIET_LOAD (wait for a 1-minute load below this
+// before each phase, 1.5), QUIET_WAIT (the longest such wait in seconds, 300). Writes
+// OUT_DIR/results.md and every sample to OUT_DIR/raw.jsonl.
 
 import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
-import { createRequire } from 'node:module';
-import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import zlib from 'node:zlib';
 
-const repo = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
+import { launchBrowser, openPage, paths, ready, select, serve } from '../web/tests/harness.mjs';
+import { waitForServe } from '../web/tests/game-page.mjs';
+
 const env = process.env;
-const SITE = path.resolve(env.SITE_DIR || path.join(repo, 'build-web/site'));
-const OUT = path.resolve(env.OUT_DIR || path.join(repo, 'build-web/performance'));
-const BENCH = path.resolve(env.BENCH_DIR || path.join(repo, 'build-web/bench-site'));
-// Another build of the site whose start-up is timed beside this one's, load for load.
-const COMPARE_SITE = env.COMPARE_SITE_DIR ? path.resolve(env.COMPARE_SITE_DIR) : null;
-const AUTOPLAY = env.AUTOPLAY || path.join(repo, 'build/bench/kostkolam-autoplay');
-const XVFB_PID = env.XVFB_PID ? Number(env.XVFB_PID) : null;
-const CHROMIUM = env.CHROMIUM || '/usr/bin/chromium';
+const OUT = path.resolve(env.OUT_DIR || path.join(paths.top, 'build-web/performance'));
+const BENCH = path.resolve(env.BENCH_DIR || path.join(paths.top, 'build-web/bench-site'));
+const AUTOPLAY = env.AUTOPLAY || path.join(paths.top, 'build/bench/kostkolam-autoplay');
+const XVFB_PID = env.XVFB_PID || null;
 const RUNS = Number(env.RUNS || 9);
 const PLAY_RUNS = Number(env.PLAY_RUNS || 3);
 const PLAY_SECONDS = Number(env.PLAY_SECONDS || 20);
 const IDLE_SECONDS = Number(env.IDLE_SECONDS || 10);
 const QUIET_LOAD = Number(env.QUIET_LOAD || 1.5);
 const QUIET_WAIT = Number(env.QUIET_WAIT || 300);
-// Which parts run (all by default); the sizes are always written.
 const PHASES = new Set((env.PHASES || 'startup,idle,play').split(','));
-// The page's size in CSS pixels: a small desktop's browser window.
-const VIEWPORT = Object.fromEntries(
-  ['width', 'height'].map((k, i) => [k, Number((env.VIEWPORT || '1024x768').split('x')[i])]));
 const HZ = Number(execFileSync('getconf', ['CLK_TCK']).toString());
-
-// The flags Chromium runs with here, as root in a container, plus a fresh profile for every
-// browser started.
-const CHROMIUM_FLAGS = [
-  '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-];
-// The paddle is typed towards the ball while their centres are further apart than this, in
-// playfield units, as the desktop autoplay does.
-const DEAD_BAND_UNITS = 2;
+// The game tick's period on each measured level: level 3's 1 ms runs at the browser's 16 ms floor.
+const TICK_MS = { 1: 50, 3: 16 };
 
 const log = (...args) => console.error(...args);
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 const median = (values) => {
-  const v = values.filter((x) => Number.isFinite(x)).sort((a, b) => a - b);
+  const v = values.filter(Number.isFinite).sort((a, b) => a - b);
   return v.length ? v[Math.floor((v.length - 1) / 2)] : NaN;
 };
 const fixed = (x, digits = 2) => (Number.isFinite(x) ? x.toFixed(digits) : 'n/a');
@@ -75,25 +59,7 @@ const record = (object) => {
 };
 
 // ---------------------------------------------------------------------------------------------
-// puppeteer-core: the project's pinned copy, which tools/build-web.sh installs with `npm ci` into
-// build-web/npm (KOSTKOLAM_NPM_DIR, as for the browser tests), or one in PUPPETEER_PREFIX.
-
-function loadPuppeteer() {
-  const prefixes = [env.PUPPETEER_PREFIX, env.KOSTKOLAM_NPM_DIR, path.join(repo, 'build-web/npm')]
-    .filter(Boolean);
-  for (const prefix of prefixes) {
-    try {
-      return createRequire(path.join(prefix, 'package.json'))('puppeteer-core');
-    } catch {
-      // not installed there
-    }
-  }
-  throw new Error(`no puppeteer-core under ${prefixes.join(', ')}: run tools/build-web.sh`);
-}
-const puppeteer = loadPuppeteer();
-
-// ---------------------------------------------------------------------------------------------
-// The load on the machine, and waiting for a quieter moment
+// The machine: its load, and Chromium's processes
 
 const loadavg = () => fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).map(Number);
 const phaseLoads = [];
@@ -105,164 +71,110 @@ async function waitForQuiet(phase) {
     await sleep(15000);
     waited += 15;
   }
-  const entry = { phase, load: loadavg(), waited_s: waited, at: new Date().toISOString() };
-  phaseLoads.push(entry);
-  record({ phase_load: entry });
-  log(`${phase}: load ${entry.load.join(' ')}`);
-  return entry;
+  phaseLoads.push(record({ phase, load: loadavg(), waited_s: waited }));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Processes: Chromium's whole tree, their CPU ticks and wake-ups
-
-function readStat(pid) {
+const readFile = (file) => {
   try {
-    const text = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
-    const close = text.lastIndexOf(')');
-    const fields = text.slice(close + 2).split(' ');
-    // fields[0] is field 3 (state): ppid is field 4, utime 14, stime 15.
-    return {
-      comm: text.slice(text.indexOf('(') + 1, close),
-      ppid: Number(fields[1]),
-      ticks: Number(fields[11]) + Number(fields[12]),
-    };
+    return fs.readFileSync(file, 'utf8');
   } catch {
-    return null;
+    return null;  // the process or thread has ended
   }
+};
+
+/// ppid and utime + stime (all threads) of a process or thread, from its stat file.
+function readStat(dir) {
+  const text = readFile(`${dir}/stat`);
+  if (!text) return null;
+  const fields = text.slice(text.lastIndexOf(')') + 2).split(' ');
+  return { ppid: Number(fields[1]), ticks: Number(fields[11]) + Number(fields[12]) };
 }
 
+/// What kind of Chromium process: browser, renderer, gpu-process, zygote, utility.
 function processKind(pid) {
-  try {
-    // Chromium rewrites the command lines of the processes it forks, NULs becoming blanks.
-    const cmdline = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split(/[\0 ]/);
-    const type = cmdline.find((a) => a.startsWith('--type='));
-    if (!type) return 'browser';
-    const kind = type.slice(7);
-    const service = cmdline.find((a) => a.startsWith('--utility-sub-type='));
-    if (kind === 'utility' && service) return `utility ${service.slice(19).split('.').pop()}`;
-    if (kind === 'zygote') return 'zygote';
-    return kind;
-  } catch {
-    return 'gone';
-  }
+  const type = (readFile(`/proc/${pid}/cmdline`) || '').split(/[\0 ]/).find((a) => a.startsWith('--type='));
+  return type ? type.slice(7) : 'browser';
 }
 
-function threadsOf(pid) {
-  const threads = [];
-  let tids = [];
+/// The context switches of all threads of a process: how often it woke up.
+function wakeUps(pid) {
+  let total = 0, threads = [];
   try {
-    tids = fs.readdirSync(`/proc/${pid}/task`);
+    threads = fs.readdirSync(`/proc/${pid}/task`);
   } catch {
-    return threads;
+    // the process has ended
   }
-  for (const tid of tids) {
-    const stat = readStat(`${pid}/task/${tid}`);
-    if (!stat) continue;
-    let switches = 0;
-    try {
-      const status = fs.readFileSync(`/proc/${pid}/task/${tid}/status`, 'utf8');
-      for (const m of status.matchAll(/ctxt_switches:\s+(\d+)/g)) switches += Number(m[1]);
-    } catch {
-      continue;
+  for (const tid of threads) {
+    for (const m of (readFile(`/proc/${pid}/task/${tid}/status`) || '').matchAll(/ctxt_switches:\s+(\d+)/g)) {
+      total += Number(m[1]);
     }
-    threads.push({ tid: Number(tid), name: stat.comm, ticks: stat.ticks, switches });
   }
-  return threads;
+  return total;
 }
 
-/// Every process descending from ROOT (itself included) with its CPU ticks, wake-ups (context
-/// switches of all its threads) and threads.
+/// CPU ticks and wake-ups of ROOT and every process descending from it, by process id.
 function snapshotTree(root) {
-  const parents = new Map();
+  const stats = new Map();
   for (const entry of fs.readdirSync('/proc')) {
-    if (!/^\d+$/.test(entry)) continue;
-    const stat = readStat(entry);
-    if (stat) parents.set(Number(entry), stat);
+    if (/^\d+$/.test(entry)) {
+      const stat = readStat(`/proc/${entry}`);
+      if (stat) stats.set(Number(entry), stat);
+    }
   }
   const inTree = (pid) => {
-    for (let p = pid, depth = 0; p > 1 && depth < 20; ++depth) {
+    for (let p = pid, depth = 0; p > 1 && depth < 20; ++depth, p = stats.get(p)?.ppid ?? 0) {
       if (p === root) return true;
-      p = parents.get(p)?.ppid ?? 0;
     }
     return false;
   };
   const processes = new Map();
-  for (const [pid, stat] of parents) {
-    if (!inTree(pid)) continue;
-    const threads = threadsOf(pid);
-    processes.set(pid, {
-      pid, kind: processKind(pid), ticks: stat.ticks, threads,
-      switches: threads.reduce((s, t) => s + t.switches, 0),
-    });
+  for (const [pid, stat] of stats) {
+    if (inTree(pid)) processes.set(pid, { kind: processKind(pid), ticks: stat.ticks, switches: wakeUps(pid) });
   }
   return { at: performance.now(), processes };
 }
 
-/// What each process of the tree used between two snapshots: a process born meanwhile counts
-/// in full; one that ended meanwhile is listed as gone (its last ticks are lost).
+/// What the tree used between two snapshots, in all and by process kind: a process born meanwhile
+/// counts in full, one that ended meanwhile is lost.
 function treeDelta(before, after) {
   const seconds = (after.at - before.at) / 1000;
-  const rows = [];
-  let gone = 0;
+  const percent = (ticks) => (100 * ticks) / HZ / seconds;
+  const kinds = {};
+  let ticks = 0, switches = 0;
   for (const [pid, a] of after.processes) {
-    const b = before.processes.get(pid);
-    const threadTicks = new Map((b?.threads || []).map((t) => [t.tid, t]));
-    const busyThreads = a.threads.map((t) => {
-      const t0 = threadTicks.get(t.tid);
-      return { name: t.name, ticks: t.ticks - (t0?.ticks || 0), switches: t.switches - (t0?.switches || 0) };
-    }).filter((t) => t.ticks > 0 || t.switches > 0).sort((x, y) => y.switches - x.switches);
-    rows.push({
-      pid, kind: a.kind, born: !b, ticks: a.ticks - (b?.ticks || 0),
-      switches: a.switches - (b?.switches || 0), threads: busyThreads,
-    });
+    const b = before.processes.get(pid) || { ticks: 0, switches: 0 };
+    const k = (kinds[a.kind] ||= { ticks: 0, switches: 0 });
+    k.ticks += a.ticks - b.ticks;
+    k.switches += a.switches - b.switches;
+    ticks += a.ticks - b.ticks;
+    switches += a.switches - b.switches;
   }
-  for (const pid of before.processes.keys()) if (!after.processes.has(pid)) ++gone;
-  const ticks = rows.reduce((s, r) => s + r.ticks, 0);
-  return {
-    seconds, ticks, cpu_percent: (100 * ticks) / HZ / seconds,
-    switches: rows.reduce((s, r) => s + r.switches, 0), gone, processes: rows,
-  };
+  for (const k of Object.values(kinds)) k.cpu_percent = percent(k.ticks);
+  return { seconds, ticks, switches, cpu_percent: percent(ticks), by_kind: kinds };
 }
 
-/// Sums a delta's CPU and wake-ups by process kind (browser, renderer, gpu-process, ...).
-function byKind(delta) {
-  const kinds = {};
-  for (const r of delta.processes) {
-    const k = (kinds[r.kind] ||= { ticks: 0, switches: 0 });
-    k.ticks += r.ticks;
-    k.switches += r.switches;
-  }
-  for (const k of Object.values(kinds)) k.cpu_percent = (100 * k.ticks) / HZ / delta.seconds;
-  return kinds;
+/// What a browser's processes use over the next `seconds`.
+async function cpuOver(browser, seconds) {
+  const pid = browser.process().pid;
+  const before = snapshotTree(pid);
+  await sleep(seconds * 1000);
+  return treeDelta(before, snapshotTree(pid));
 }
 
 // ---------------------------------------------------------------------------------------------
-// The static server: python3's, as the README tells a player to try the page, serving the site
-// and a bare page beside it from one folder.
+// The pages: the site, the site with the bench build of its program, and two bare pages
 
-async function freePort() {
-  return new Promise((resolve, reject) => {
-    const server = net.createServer();
-    server.listen(0, '127.0.0.1', () => {
-      const { port } = server.address();
-      server.close(() => resolve(port));
-    });
-    server.on('error', reject);
-  });
-}
-
-// The bare page: the title's photograph at its natural size on an otherwise empty page, the
-// least a page can do to show the title screen's picture.
+// The bare page: the title's photograph at its natural size on the page's blue, the least a page
+// can do to show the title screen's picture.
 const BARE_PAGE = `<!DOCTYPE html>
 <html lang="cs"><head><meta charset="utf-8"><title>Fotografie</title>
 <style>html, body { margin: 0; background: #3b6e8f; }</style></head>
 <body><img src="bg_title_rocket.jpg" alt="" elementtiming="photo"></body></html>
 `;
 
-// The bare ball: the same photograph with a ball of the game's size (16 x 17 pixels) moved by 4
-// and 2 pixels every PERIOD milliseconds (?period=) from one browser timeout, bouncing off the
-// photograph's edges: the least a page spends on a game tick, as the desktop study's bare Qt
-// window with --ball is the least a Qt window spends.
+// The bare ball: the photograph with a ball of the game's size (16 x 17 pixels) moved by 4 and 2
+// pixels every ?period= milliseconds from one timeout, bouncing off the photograph's edges: the
+// least a page spends on a game tick.
 const BARE_BALL_PAGE = `<!DOCTYPE html>
 <html lang="cs"><head><meta charset="utf-8"><title>Míček</title>
 <style>html, body { margin: 0; background: #3b6e8f; }
@@ -288,226 +200,133 @@ setTimeout(step, period);
 </script></body></html>
 `;
 
+/// One folder served by the harness's server: site/, bench/ (the site with the bench build of the
+/// program) and bare/. The browser may keep every file for an hour, so that a warm load comes
+/// from its cache.
 async function startServer() {
   const root = path.join(OUT, 'www');
   fs.rmSync(root, { recursive: true, force: true });
-  fs.mkdirSync(path.join(root, 'bare'), { recursive: true });
-  fs.symlinkSync(SITE, path.join(root, 'site'));
-  if (COMPARE_SITE) fs.symlinkSync(COMPARE_SITE, path.join(root, 'compare'));
-  // The bench page: the site with the bench build of the program in place of the page's own.
-  fs.mkdirSync(path.join(root, 'bench'));
-  for (const entry of fs.readdirSync(SITE)) {
-    const from = /^kostkolam\.(js|wasm)$/.test(entry) ? BENCH : SITE;
+  fs.mkdirSync(path.join(root, 'bench'), { recursive: true });
+  fs.mkdirSync(path.join(root, 'bare'));
+  fs.symlinkSync(paths.site, path.join(root, 'site'));
+  for (const entry of fs.readdirSync(paths.site)) {
+    const from = /^kostkolam\.(js|wasm)$/.test(entry) ? BENCH : paths.site;
     fs.symlinkSync(path.join(from, entry), path.join(root, 'bench', entry));
   }
   fs.writeFileSync(path.join(root, 'bare/index.html'), BARE_PAGE);
   fs.writeFileSync(path.join(root, 'bare/ball.html'), BARE_BALL_PAGE);
-  fs.copyFileSync(path.join(SITE, 'pictures/bg_title_rocket.jpg'),
-                  path.join(root, 'bare/bg_title_rocket.jpg'));
-  const port = await freePort();
-  const server = spawn('python3', ['-m', 'http.server', String(port), '--bind', '127.0.0.1',
-                                   '--directory', root], { stdio: ['ignore', 'ignore', 'ignore'] });
-  const origin = `http://127.0.0.1:${port}`;
-  for (let i = 0; i < 100; ++i) {
-    try {
-      if ((await fetch(`${origin}/bare/`)).ok) return { server, origin };
-    } catch {
-      // not listening yet
-    }
-    await sleep(100);
-  }
-  server.kill();
-  throw new Error('the static server did not start');
+  fs.copyFileSync(path.join(paths.site, 'pictures/bg_title_rocket.jpg'), path.join(root, 'bare/bg_title_rocket.jpg'));
+  return serve(root, { cacheSeconds: 3600 });
 }
 
-// ---------------------------------------------------------------------------------------------
-// The browser
-
-const profiles = [];
-
-async function launchBrowser() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'kostkolam-perf-chromium-'));
-  profiles.push(profile);
-  const browser = await puppeteer.launch({
-    executablePath: CHROMIUM,
-    headless: true,
-    userDataDir: profile,
-    args: CHROMIUM_FLAGS,
-    defaultViewport: VIEWPORT,
-  });
-  return browser;
-}
-
-async function closeBrowser(browser) {
-  try {
-    await browser.close();
-  } catch {
-    browser.process()?.kill('SIGKILL');
-  }
-}
-
-// Put into every page before its own scripts: counts every timer and animation-frame callback
-// the page runs, and notes when the title window first shows and when its caption and its
-// photograph are first painted (Element Timing).
-const INSTRUMENT = () => {
-  const counts = { timeout: 0, interval: 0, animationFrame: 0, idleCallback: 0 };
+// Put into every page before its own scripts: counts the timer and animation-frame callbacks the
+// page runs, and notes the steps of its start-up: the program compiled, the fonts loaded, the title
+// window shown, and (Element Timing) its photograph painted.
+const INSTRUMENT = (titleWindow, titleClient) => {
+  const counts = { timeout: 0, animationFrame: 0 };
   const marks = {};
-  const elementTimings = [];
-  const largestPaints = [];
-  const original = { rAF: window.requestAnimationFrame.bind(window) };
-  const wrap = (name, kind) => {
+  const painted = {};
+  for (const [name, kind] of [['setTimeout', 'timeout'], ['requestAnimationFrame', 'animationFrame']]) {
     const real = window[name];
-    if (!real) return;
     window[name] = function (callback, ...rest) {
-      if (typeof callback === 'function') {
-        const inner = callback;
-        callback = function (...args) {
-          ++counts[kind];
-          return inner.apply(this, args);
-        };
-      }
-      return real.call(window, callback, ...rest);
+      const counted = typeof callback === 'function'
+        ? function (...args) { ++counts[kind]; return callback.apply(this, args); } : callback;
+      return real.call(window, counted, ...rest);
     };
-  };
-  wrap('setTimeout', 'timeout');
-  wrap('setInterval', 'interval');
-  wrap('requestAnimationFrame', 'animationFrame');
-  wrap('requestIdleCallback', 'idleCallback');
-  window.__kkPerf = { counts, marks, elementTimings, largestPaints };
-
+  }
+  for (const name of ['instantiate', 'instantiateStreaming']) {
+    const real = WebAssembly[name];
+    WebAssembly[name] = (...args) => real.apply(WebAssembly, args).then((result) => {
+      marks.compiled = performance.now();
+      return result;
+    });
+  }
+  document.fonts.addEventListener('loadingdone', () => {
+    if (!marks.titleShown) marks.fontsLoaded = performance.now();
+  });
   new PerformanceObserver((list) => {
-    for (const e of list.getEntries()) {
-      elementTimings.push({ id: e.identifier, renderTime: e.renderTime, loadTime: e.loadTime });
-    }
+    for (const e of list.getEntries()) painted[e.identifier] = e.renderTime || e.loadTime;
   }).observe({ type: 'element', buffered: true });
-  new PerformanceObserver((list) => {
-    for (const e of list.getEntries()) {
-      largestPaints.push({
-        startTime: e.startTime, renderTime: e.renderTime, loadTime: e.loadTime, size: e.size,
-        element: e.element ? `${e.element.tagName.toLowerCase()}.${e.element.className}` : null,
-      });
-    }
-  }).observe({ type: 'largest-contentful-paint', buffered: true });
-
-  const watch = () => {
-    new MutationObserver(() => {
-      if (marks.titleShown) return;
-      const title = document.querySelector('section.window[data-screen="frmCihlolam"]');
-      if (!title) return;
-      if (!title.getAttribute('elementtiming')) {
-        title.querySelector('.title-bar .title')?.setAttribute('elementtiming', 'title-caption');
-        title.querySelector('.client')?.setAttribute('elementtiming', 'title-photo');
-        title.setAttribute('elementtiming', 'watched');
-      }
-      if (title.hidden) return;
-      marks.titleShown = performance.now();
-      original.rAF((t) => {
-        marks.titleFrame = t;
-        original.rAF((t2) => { marks.titleNextFrame = t2; });
-      });
-    }).observe(document.documentElement, { subtree: true, childList: true, attributes: true,
-                                           attributeFilter: ['hidden'] });
-  };
+  const watch = () => new MutationObserver(() => {
+    const title = document.querySelector(titleWindow);
+    if (marks.titleShown || !title) return;
+    title.querySelector(titleClient)?.setAttribute('elementtiming', 'photo');
+    if (!title.hidden) marks.titleShown = performance.now();
+  }).observe(document.documentElement, { subtree: true, childList: true, attributes: true,
+                                         attributeFilter: ['hidden'] });
   if (document.documentElement) watch();
   else document.addEventListener('readystatechange', watch, { once: true });
+  window.__kkPerf = { counts, marks, painted };
 };
 
-async function instrumentedPage(browser) {
-  const page = await browser.newPage();
-  await page.evaluateOnNewDocument(INSTRUMENT);
-  return page;
-}
+const open = (browser, url) => openPage(browser, url, {
+  init: INSTRUMENT, initArgs: [select.window('frmCihlolam'), '.client'],
+});
 
-async function gameReady(page) {
-  await page.waitForFunction(() => Boolean(window.kostkolam && window.kostkolam.ready), { timeout: 60000 });
-  await page.evaluate(() => window.kostkolam.ready.then(() => {
-    window.__kkPerf.marks.ready = performance.now();
-  }));
-}
+/// The page's callback counts and the game's clock, for a difference over a stretch of time.
+const pageCounters = (page) => page.evaluate(() => ({
+  ...window.__kkPerf.counts, game: window.kostkolam ? window.kostkolam.now() : 0,
+}));
+const countersDelta = (a, b) => Object.fromEntries(Object.keys(b).map((k) => [k, b[k] - a[k]]));
 
 // ---------------------------------------------------------------------------------------------
-// (a) What the page transfers: every file a browser fetched from the site in this run
+// What the page transfers: every file of the site a browser fetched in this run
 
 const requested = new Set();
-function noteRequests(page, origin) {
-  page.on('requestfinished', (request) => {
-    const url = request.url();
-    if (url.startsWith(`${origin}/site/`)) {
-      requested.add(decodeURIComponent(new URL(url).pathname.slice('/site/'.length)) || 'index.html');
-    }
-  });
+/// Notes every file of the site the page has fetched so far (its resource timing).
+async function noteRequests(page) {
+  const urls = await page.evaluate(() => [location.href, ...performance.getEntriesByType('resource').map((e) => e.name)]);
+  for (const url of urls) {
+    const file = decodeURIComponent(new URL(url).pathname).match(/^\/site\/(.*)$/)?.[1];
+    if (file !== undefined) requested.add(file || 'index.html');
+  }
 }
 
 function sizes() {
-  const all = [];
-  const walk = (dir) => {
-    for (const entry of fs.readdirSync(dir, { withFileTypes: true })) {
-      const full = path.join(dir, entry.name);
-      if (entry.isDirectory()) walk(full);
-      else all.push(path.relative(SITE, full));
-    }
-  };
-  walk(SITE);
-  const rows = all.sort().map((file) => {
-    const data = fs.readFileSync(path.join(SITE, file));
-    const gzip = execFileSync('gzip', ['-9', '-n', '-c'], { input: data, maxBuffer: 1 << 28 }).length;
-    const brotli = zlib.brotliCompressSync(data, {
-      params: { [zlib.constants.BROTLI_PARAM_QUALITY]: 11, [zlib.constants.BROTLI_PARAM_SIZE_HINT]: data.length },
-    }).length;
-    const code = /\.(js|wasm)$/.test(file);
-    return { file, raw: data.length, gzip, brotli, code, loaded: requested.has(file) };
+  const files = fs.readdirSync(paths.site, { recursive: true })
+    .filter((file) => fs.statSync(path.join(paths.site, file)).isFile()).sort();
+  return files.map((file) => {
+    const data = fs.readFileSync(path.join(paths.site, file));
+    return record({ size: {
+      file, loaded: requested.has(file), code: /\.(js|wasm)$/.test(file), raw: data.length,
+      gzip: zlib.gzipSync(data, { level: 9 }).length,
+      brotli: zlib.brotliCompressSync(data, { params: { [zlib.constants.BROTLI_PARAM_QUALITY]: 11 } }).length,
+    } }).size;
   });
-  for (const row of rows) record({ size: row });
-  return rows;
 }
 
 // ---------------------------------------------------------------------------------------------
-// (b) Navigation to the first drawn title, cold and warm cache
+// Start-up, cold and warm: from navigation start to the title's photograph painted
 
-async function loadTimes(page, url, kind) {
-  await page.goto(url, { waitUntil: 'load', timeout: 60000 });
-  if (kind === 'page') await gameReady(page);
-  // Whatever is painted late (the photograph) reports within a few frames.
-  await sleep(500);
-  return page.evaluate(() => {
-    const perf = window.__kkPerf;
-    const nav = performance.getEntriesByType('navigation')[0];
-    const paint = Object.fromEntries(performance.getEntriesByType('paint').map((e) => [e.name, e.startTime]));
-    const resources = performance.getEntriesByType('resource').map((e) => ({
-      name: e.name.split('/').pop(), start: e.startTime, end: e.responseEnd,
-      transfer: e.transferSize, body: e.encodedBodySize,
-    }));
-    const timing = Object.fromEntries(perf.elementTimings.map((e) => [e.id, e.renderTime || e.loadTime]));
-    return {
-      responseEnd: nav.responseEnd, domContentLoaded: nav.domContentLoadedEventEnd,
-      loadEvent: nav.loadEventEnd, transfer: nav.transferSize, fcp: paint['first-contentful-paint'],
-      lcp: perf.largestPaints.at(-1) || null, elementTimings: timing, marks: perf.marks, resources,
-    };
+async function loadTimes(browser, url, isGame) {
+  const page = await open(browser, url);
+  if (isGame) await ready(page, { timeout: 60000 });
+  await sleep(500);  // the photograph's paint reports within a few frames
+  await noteRequests(page);
+  const times = await page.evaluate(() => {
+    const { marks, painted } = window.__kkPerf;
+    const wasm = performance.getEntriesByType('resource').find((e) => e.name.endsWith('/kostkolam.wasm'));
+    return { fetched: wasm?.responseEnd, ...marks, photo: painted.photo };
   });
+  await page.close();
+  return times;
 }
 
 async function measureStartup(origin) {
   await waitForQuiet('start-up');
   const samples = [];
   for (let run = 1; run <= RUNS; ++run) {
-    const pages = [['bare', `${origin}/bare/`], ['page', `${origin}/site/`]];
-    if (COMPARE_SITE) pages.push(['compare', `${origin}/compare/`]);
-    for (const [kind, url] of pages) {
+    for (const [kind, url] of [['bare', `${origin}bare/`], ['page', `${origin}site/`]]) {
+      // A warm load comes after the cold one in the same browser, from its HTTP and code caches.
       const browser = await launchBrowser();
       try {
         for (const cache of ['cold', 'warm']) {
-          const page = await instrumentedPage(browser);
-          if (kind === 'page') noteRequests(page, origin);
-          const t = await loadTimes(page, url, kind === 'bare' ? 'bare' : 'page');
-          // A warm load comes after the cold one in the same browser: its HTTP cache and its
-          // compiled-code cache hold what the first load left there.
-          await page.close();
-          const sample = record({ startup: kind, cache, run, load: loadavg()[0], ...t });
-          samples.push(sample);
-          log(`start-up ${kind} ${cache} ${run}: photo ${fixed(t.elementTimings['title-photo'] ?? t.elementTimings.photo, 1)} ms`);
+          const t = await loadTimes(browser, url, kind === 'page');
+          samples.push(record({ startup: kind, cache, run, load: loadavg()[0], ...t }));
+          log(`start-up ${kind} ${cache} ${run}: photograph ${fixed(t.photo, 1)} ms`);
         }
       } finally {
-        await closeBrowser(browser);
+        await browser.close();
       }
     }
   }
@@ -515,383 +334,213 @@ async function measureStartup(origin) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Playing in the page: F2 (or the bench page's way in), the countdown, the serve, and a player.
+// Play: the page, the desktop game and the bare ball, each on its own for PLAY_SECONDS
 
-// The level window shown in front, and where its ball is (the place the game gave its element).
-const LOOK = () => {
-  const levels = [...document.querySelectorAll('section.window:not([hidden])')]
-    .filter((w) => /^frmLevel\d$/.test(w.dataset.screen));
-  const win = levels.at(-1);
-  if (!win) return null;
-  const ball = win.querySelector('[data-object="shpKulicka"]');
-  return { screen: win.dataset.screen, ballShown: !ball.hidden, ballAt: ball.style.cssText };
-};
-
-async function pixelsPerUnit(page, screen) {
-  return page.evaluate((s) => {
-    const paddle = window.kostkolam.object(s, 'shpPosuvnik');
-    return paddle.client.width / paddle.width;
-  }, screen);
-}
-
-/// Waits until the level SCREEN has served: its ball has moved from where it was served.
-async function waitForServe(page, screen, timeoutMs = 15000) {
-  const start = Date.now();
-  let first = null;
-  while (Date.now() - start < timeoutMs) {
-    const seen = await page.evaluate(LOOK);
-    if (seen && seen.screen === screen && seen.ballShown) {
-      if (first === null) first = seen.ballAt;
-      else if (seen.ballAt !== first) return true;
-    }
-    await sleep(100);
-  }
-  return false;
-}
-
-// The player, inside the page: each time the game has moved the ball (placed its element), it
-// compares the centres of the ball and the paddle and types "a" or "d" as a keydown event to the
-// page's document, the road every key takes into desktop.js, as the desktop autoplay types into
-// its window through QTest::keyClick after each tick. No automation traffic while it plays.
-const PLAYER = (screen, deadBandPx) => {
-  const win = document.querySelector(`section.window[data-screen="${screen}"]`);
-  const ball = win.querySelector('[data-object="shpKulicka"]');
-  const paddle = win.querySelector('[data-object="shpPosuvnik"]');
-  const lives = win.querySelector('[data-object="lblZiv"]');
-  // Where the page put the element: its left, or its translation where it is moved that way.
-  const left = (node) => {
-    const moved = /translate\(([-\d.]+)px/.exec(node.style.transform);
-    return moved ? parseFloat(moved[1]) : parseFloat(node.style.left);
-  };
-  const centre = (node) => left(node) + parseFloat(node.style.width) / 2;
-  const player = { moves: 0, keys: 0, lostBalls: 0, lives: lives.textContent };
-  const type = (key) => {
-    document.dispatchEvent(new KeyboardEvent('keydown', { key, bubbles: true, cancelable: true }));
-    ++player.keys;
-  };
+// The player inside the page: whenever the game has placed the ball's element, it asks the game's
+// autoplayer which key to type and sends it as a keydown to the document, the road every key takes
+// into the page. Nothing of the automation talks to the browser while it plays.
+const PLAYER = (screen, ballSelector, livesSelector) => {
+  const lives = document.querySelector(livesSelector);
+  const player = { keys: 0, lostBalls: 0, lives: lives.textContent };
   new MutationObserver(() => {
-    ++player.moves;
     if (lives.textContent !== player.lives) {
       ++player.lostBalls;
       player.lives = lives.textContent;
     }
-    if (ball.hidden) return;
-    const b = centre(ball), p = centre(paddle);
-    if (p < b - deadBandPx) type('d');
-    else if (p > b + deadBandPx) type('a');
-  }).observe(ball, { attributes: true, attributeFilter: ['style'] });
+    const key = window.kostkolam.autoplayKey(screen);
+    if (key) {
+      document.dispatchEvent(new KeyboardEvent('keydown', { key, bubbles: true, cancelable: true }));
+      ++player.keys;
+    }
+  }).observe(document.querySelector(ballSelector), { attributes: true, attributeFilter: ['style'] });
   window.__kkPlayer = player;
 };
 
-/// A browser with the page at level LEVEL, served and playing. Level 1 is reached as a player
-/// reaches it, by F2 on the title screen; level 3, which the player would reach only by clearing
-/// levels 1 and 2 (a steered ball does not clear level 1 in four minutes), is opened at once by
-/// the bench build of the page's program, as the desktop's autoplay bench opens it.
-async function pageAtLevel(origin, level) {
-  const browser = await launchBrowser();
-  const page = await instrumentedPage(browser);
-  const screen = `frmLevel${level}`;
-  if (level === 1) {
-    noteRequests(page, origin);
-    await page.goto(`${origin}/site/`, { waitUntil: 'load' });
-    await gameReady(page);
-    await page.keyboard.press('F2');
-  } else {
-    await page.goto(`${origin}/bench/`, { waitUntil: 'load' });
-    await gameReady(page);
-    await page.evaluate((n) => window.Module._kk_bench_level(n), level);
-  }
-  if (!(await waitForServe(page, screen))) throw new Error(`${screen} did not serve`);
-  const scale = await pixelsPerUnit(page, screen);
-  return { browser, page, screen, deadBandPx: DEAD_BAND_UNITS * scale };
-}
-
-async function cdpMetrics(page) {
-  const session = await page.createCDPSession();
-  await session.send('Performance.enable');
-  return async () => {
-    const { metrics } = await session.send('Performance.getMetrics');
-    return Object.fromEntries(metrics.map((m) => [m.name, m.value]));
-  };
-}
-
-function metricsDelta(a, b) {
-  const names = ['TaskDuration', 'ScriptDuration', 'LayoutDuration', 'RecalcStyleDuration',
-                 'LayoutCount', 'RecalcStyleCount'];
-  return Object.fromEntries(names.map((n) => [n, b[n] - a[n]]));
-}
-
-// ---------------------------------------------------------------------------------------------
-// (c) CPU while a level plays: the page, and the desktop game beside it
-
+/// The page at level LEVEL, served and playing. Level 1 is reached by F2 on the title screen;
+/// level 3, which a player reaches only by clearing levels 1 and 2, is opened at once by the bench
+/// build of the page's program, as the desktop's autoplay bench opens it.
 async function measurePagePlay(origin, level, run) {
-  const { browser, page, screen, deadBandPx } = await pageAtLevel(origin, level);
+  const browser = await launchBrowser();
   try {
-    await page.evaluate(PLAYER, screen, deadBandPx);
-    const metrics = await cdpMetrics(page);
-    const pid = browser.process().pid;
-    const m0 = await metrics();
-    const counts0 = await page.evaluate(() => ({ ...window.__kkPerf.counts }));
-    const game0 = await page.evaluate(() => window.kostkolam.now());
-    const before = snapshotTree(pid);
-    const load = loadavg();
-    const player0 = await page.evaluate(() => ({ ...window.__kkPlayer }));
-    await sleep(PLAY_SECONDS * 1000);
-    const after = snapshotTree(pid);
-    const m1 = await metrics();
-    const counts1 = await page.evaluate(() => ({ ...window.__kkPerf.counts }));
-    const game1 = await page.evaluate(() => window.kostkolam.now());
-    const player1 = await page.evaluate(() => ({ ...window.__kkPlayer }));
-    const steering = Object.fromEntries(['moves', 'keys', 'lostBalls'].map((k) => [k, player1[k] - player0[k]]));
-    const delta = treeDelta(before, after);
-    return record({
-      play: 'page', level, run, load,
-      cpu_percent: delta.cpu_percent, seconds: delta.seconds, by_kind: byKind(delta),
-      switches: delta.switches, processes_gone: delta.gone, steering,
-      threads: delta.processes.map((p) => ({ kind: p.kind, threads: [...p.threads].sort((x, y) => y.ticks - x.ticks).slice(0, 6) })),
-      timeouts: counts1.timeout - counts0.timeout, animation_frames: counts1.animationFrame - counts0.animationFrame,
-      game_ms: game1 - game0, metrics: metricsDelta(m0, m1),
-    });
+    const page = await open(browser, `${origin}${level === 1 ? 'site' : 'bench'}/`);
+    await ready(page, { timeout: 60000 });
+    const screen = `frmLevel${level}`;
+    if (level === 1) await page.keyboard.press('F2');
+    else await page.evaluate((n) => window.Module._kk_bench_level(n), level);
+    await waitForServe(page, screen, 15000);
+    await page.evaluate(PLAYER, screen, select.object(screen, 'shpKulicka'), select.object(screen, 'lblZiv'));
+    const c0 = await pageCounters(page);
+    const cpu = await cpuOver(browser, PLAY_SECONDS);
+    const counters = countersDelta(c0, await pageCounters(page));
+    const player = await page.evaluate(() => window.__kkPlayer);
+    await noteRequests(page);
+    return record({ play: 'page', level, run, load: loadavg(), ...cpu, counters, player });
   } finally {
-    await closeBrowser(browser);
+    await browser.close();
   }
 }
-
-// The game tick's period on each measured level: level 3's 1 ms runs at the 16 ms floor.
-const TICK_MS = { 1: 50, 3: 16 };
 
 async function measureBareBall(origin, level, run) {
   const browser = await launchBrowser();
   try {
-    const page = await instrumentedPage(browser);
-    await page.goto(`${origin}/bare/ball.html?period=${TICK_MS[level]}`, { waitUntil: 'load' });
+    await open(browser, `${origin}bare/ball.html?period=${TICK_MS[level]}`);
     await sleep(3000);
-    const pid = browser.process().pid;
-    const load = loadavg();
-    const c0 = await page.evaluate(() => window.__kkPerf.counts.timeout);
-    const before = snapshotTree(pid);
-    await sleep(PLAY_SECONDS * 1000);
-    const delta = treeDelta(before, snapshotTree(pid));
-    const c1 = await page.evaluate(() => window.__kkPerf.counts.timeout);
-    return record({
-      play: 'bare ball', level, run, load, period_ms: TICK_MS[level], moves: c1 - c0,
-      cpu_percent: delta.cpu_percent, seconds: delta.seconds, by_kind: byKind(delta),
-    });
+    const cpu = await cpuOver(browser, PLAY_SECONDS);
+    return record({ play: 'bare ball', level, run, load: loadavg(), ...cpu });
   } finally {
-    await closeBrowser(browser);
+    await browser.close();
   }
 }
 
 async function measureDesktopPlay(level, run) {
-  const args = [String(level), String(PLAY_SECONDS)];
-  if (XVFB_PID) args.push(String(XVFB_PID));
-  const load = loadavg();
-  const output = await new Promise((resolve, reject) => {
+  const args = [String(level), String(PLAY_SECONDS), ...(XVFB_PID ? [XVFB_PID] : [])];
+  const output = await new Promise((done, fail) => {
     const child = spawn(AUTOPLAY, args, { stdio: ['ignore', 'pipe', 'ignore'] });
     let text = '';
     child.stdout.on('data', (d) => { text += d; });
-    child.on('error', reject);
-    child.on('close', (status) => (status === 0 ? resolve(text) : reject(new Error(`autoplay: ${status}`))));
+    child.on('error', fail);
+    child.on('close', (status) => (status === 0 ? done(text) : fail(new Error(`autoplay: ${status}`))));
   });
   const result = JSON.parse(output.trim().split('\n').at(-1));
   return record({
-    play: 'desktop', level, run, load, cpu_percent: result.cpu_percent,
-    server_cpu_percent: result.server_cpu_percent ?? null, ticks: result.ticks, keys: result.keys,
-    tick_median_ms: result.tick_interval_ms?.median, raw: result,
+    play: 'desktop', level, run, load: loadavg(), cpu_percent: result.cpu_percent,
+    server_cpu_percent: result.server_cpu_percent ?? 0, keys: result.keys, raw: result,
   });
 }
 
 // ---------------------------------------------------------------------------------------------
-// (d) Idle: the title screen and a paused level, and the bare page as the browser's floor
+// Idle: the bare page as the browser's floor, the title screen and a paused level
 
 async function idleSample(name, browser, page) {
-  const metrics = await cdpMetrics(page);
-  const pid = browser.process().pid;
-  const m0 = await metrics();
-  const c0 = await page.evaluate(() => ({ ...window.__kkPerf.counts }));
-  const g0 = await page.evaluate(() => (window.kostkolam ? window.kostkolam.now() : 0));
-  const before = snapshotTree(pid);
-  const load = loadavg();
-  await sleep(IDLE_SECONDS * 1000);
-  const after = snapshotTree(pid);
-  const m1 = await metrics();
-  const c1 = await page.evaluate(() => ({ ...window.__kkPerf.counts }));
-  const g1 = await page.evaluate(() => (window.kostkolam ? window.kostkolam.now() : 0));
-  const delta = treeDelta(before, after);
-  const callbacks = Object.fromEntries(Object.keys(c1).map((k) => [k, c1[k] - c0[k]]));
-  return record({
-    idle: name, load, seconds: delta.seconds, ticks: delta.ticks, cpu_percent: delta.cpu_percent,
-    switches: delta.switches, by_kind: byKind(delta), callbacks, metrics: metricsDelta(m0, m1),
-    game_clock_ms: g1 - g0,
-    // The threads that woke up, per process: where any idle activity comes from.
-    threads: delta.processes.map((p) => ({ kind: p.kind, threads: p.threads.slice(0, 8) })),
-  });
+  const c0 = await pageCounters(page);
+  const cpu = await cpuOver(browser, IDLE_SECONDS);
+  return record({ idle: name, load: loadavg(), ...cpu, counters: countersDelta(c0, await pageCounters(page)) });
 }
 
 async function measureIdle(origin) {
   await waitForQuiet('idle');
   const results = [];
-  {
-    const browser = await launchBrowser();
-    try {
-      const page = await instrumentedPage(browser);
-      await page.goto(`${origin}/bare/`, { waitUntil: 'load' });
-      await sleep(2000);
-      results.push(await idleSample('bare page', browser, page));
-    } finally {
-      await closeBrowser(browser);
-    }
+  let browser = await launchBrowser();
+  try {
+    const page = await open(browser, `${origin}bare/`);
+    await sleep(2000);
+    results.push(await idleSample('bare page', browser, page));
+  } finally {
+    await browser.close();
   }
-  {
-    const browser = await launchBrowser();
-    try {
-      const page = await instrumentedPage(browser);
-      noteRequests(page, origin);
-      await page.goto(`${origin}/site/`, { waitUntil: 'load' });
-      await gameReady(page);
-      await sleep(2000);
-      results.push(await idleSample('title screen', browser, page));
-      await page.keyboard.press('F2');
-      if (!(await waitForServe(page, 'frmLevel1'))) throw new Error('level 1 did not serve');
-      await page.keyboard.press('F5');
-      await sleep(1000);
-      results.push(await idleSample('level 1 paused', browser, page));
-    } finally {
-      await closeBrowser(browser);
-    }
+  browser = await launchBrowser();
+  try {
+    const page = await open(browser, `${origin}site/`);
+    await ready(page, { timeout: 60000 });
+    await sleep(2000);
+    results.push(await idleSample('title screen', browser, page));
+    await page.keyboard.press('F2');
+    await waitForServe(page, 'frmLevel1', 15000);
+    await page.keyboard.press('F5');
+    await sleep(1000);
+    results.push(await idleSample('level 1 paused', browser, page));
+  } finally {
+    await browser.close();
   }
   return results;
 }
 
 // ---------------------------------------------------------------------------------------------
-// The run
+// The run and its table
 
-const cleanups = [];
-async function main() {
-  const started = new Date();
-  const { server, origin } = await startServer();
-  cleanups.push(() => server.kill());
-  const chromiumVersion = execFileSync(CHROMIUM, ['--version']).toString().trim();
-  record({ machine: { cores: os.cpus().length, cpu: os.cpus()[0]?.model, chromium: chromiumVersion, node: process.version } });
-
-  const startup = PHASES.has('startup') ? await measureStartup(origin) : [];
-  const idle = PHASES.has('idle') ? await measureIdle(origin) : [];
-
-  const play = [];
-  const desktopAvailable = fs.existsSync(AUTOPLAY) && env.DISPLAY;
-  for (const level of PHASES.has('play') ? [1, 3] : []) {
-    for (let run = 1; run <= PLAY_RUNS; ++run) {
-      await waitForQuiet(`play level ${level}, run ${run}`);
-      if (desktopAvailable) {
-        play.push(await measureDesktopPlay(level, run));
-        log(`desktop level ${level}: ${fixed(play.at(-1).cpu_percent)}% + Xvfb ${fixed(play.at(-1).server_cpu_percent)}%`);
-      }
-      play.push(await measurePagePlay(origin, level, run));
-      log(`page level ${level}: ${fixed(play.at(-1).cpu_percent)}%`);
-      play.push(await measureBareBall(origin, level, run));
-      log(`bare ball every ${TICK_MS[level]} ms: ${fixed(play.at(-1).cpu_percent)}%`);
-    }
-  }
-  const files = sizes();
-  fs.writeFileSync(path.join(OUT, 'results.md'),
-                   report({ started, chromiumVersion, startup, idle, play, files }));
-  process.stdout.write(fs.readFileSync(path.join(OUT, 'results.md'), 'utf8'));
-}
-
-// ---------------------------------------------------------------------------------------------
-// The table
-
-function report({ started, chromiumVersion, startup, idle, play, files }) {
-  const kib = (n) => (n / 1024).toFixed(1);
+function report({ started, chromium, startup, idle, play, files }) {
   const lines = [];
   const out = (s = '') => lines.push(s);
-  out(`# Kostkolam in the browser, performance, ${started.toISOString().slice(0, 16).replace('T', ' ')} UTC`);
+  const kib = (n) => (n / 1024).toFixed(1);
+  out(`# Kostkolam in the browser, ${started.toISOString().slice(0, 16).replace('T', ' ')} UTC`);
   out();
-  out(`Machine: ${os.cpus().length} cores, ${os.cpus()[0]?.model}. ${chromiumVersion}, headless, ` +
-      `flags ${CHROMIUM_FLAGS.join(' ')} (and puppeteer-core's defaults), a fresh profile per browser.`);
-  out('Load (1, 5, 15 min) when each phase began:');
+  out(`${os.cpus().length} cores, ${os.cpus()[0]?.model}; ${chromium}, headless. Load (1, 5, 15 min) when each phase began:`);
   out();
   for (const p of phaseLoads) out(`- ${p.phase}: ${p.load.join(' ')}${p.waited_s ? ` (after waiting ${p.waited_s} s)` : ''}`);
   out();
 
-  out('## What the page transfers');
-  out();
-  out('| File | loaded | raw KiB | gzip -9 KiB | brotli KiB |');
-  out('| --- | --- | ---: | ---: | ---: |');
-  for (const f of files) out(`| ${f.file} | ${f.loaded ? 'yes' : 'no'} | ${kib(f.raw)} | ${kib(f.gzip)} | ${kib(f.brotli)} |`);
-  const sum = (rows, k) => rows.reduce((s, r) => s + r[k], 0);
   const loaded = files.filter((f) => f.loaded);
-  const code = loaded.filter((f) => f.code), data = loaded.filter((f) => !f.code);
+  const total = (rows, k) => rows.reduce((s, r) => s + r[k], 0);
+  out('## Transfer (KiB)');
   out();
-  out(`- Code (js + wasm): ${kib(sum(code, 'raw'))} KiB raw, **${kib(sum(code, 'gzip'))} KiB gzip -9** ` +
-      `(aim at most 200), ${kib(sum(code, 'brotli'))} KiB brotli.`);
-  out(`- Data (pictures, fonts, css, html, icon) as loaded: ${kib(sum(data, 'raw'))} KiB raw, ` +
-      `${kib(sum(data, 'gzip'))} KiB gzip -9, ${kib(sum(data, 'brotli'))} KiB brotli.`);
-  out(`- Not loaded by the page: ${files.filter((f) => !f.loaded).map((f) => f.file).join(', ') || 'none'}.`);
-  out();
-
-  out(`## Navigation start to the first drawn title (median of ${RUNS} loads each)`);
-  out();
-  out('| Page | cache | first contentful paint ms | caption painted ms | photograph painted ms | title shown ms | ready ms | wasm fetched ms |');
-  out('| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: |');
-  const pick = (kind, cache, f) => median(startup.filter((s) => s.startup === kind && s.cache === cache).map(f));
-  const photo = (s) => s.elementTimings['title-photo'] ?? s.elementTimings.photo;
-  const wasm = (s) => s.resources.find((r) => r.name === 'kostkolam.wasm')?.end;
-  const names = { bare: 'bare photograph', page: 'Kostkolam', compare: `Kostkolam from ${COMPARE_SITE}` };
-  for (const kind of COMPARE_SITE ? ['bare', 'page', 'compare'] : ['bare', 'page']) {
-    for (const cache of ['cold', 'warm']) {
-      out(`| ${names[kind]} | ${cache} | ${fixed(pick(kind, cache, (s) => s.fcp), 1)} | ` +
-          `${fixed(pick(kind, cache, (s) => s.elementTimings['title-caption']), 1)} | ${fixed(pick(kind, cache, photo), 1)} | ` +
-          `${fixed(pick(kind, cache, (s) => s.marks.titleShown), 1)} | ${fixed(pick(kind, cache, (s) => s.marks.ready), 1)} | ` +
-          `${fixed(pick(kind, cache, wasm), 1)} |`);
-    }
+  out('| File | raw | gzip -9 | brotli |');
+  out('| --- | ---: | ---: | ---: |');
+  for (const f of loaded) out(`| ${f.file} | ${kib(f.raw)} | ${kib(f.gzip)} | ${kib(f.brotli)} |`);
+  for (const [name, rows] of [['code', loaded.filter((f) => f.code)], ['data', loaded.filter((f) => !f.code)]]) {
+    out(`| **${name}** | **${kib(total(rows, 'raw'))}** | **${kib(total(rows, 'gzip'))}** | **${kib(total(rows, 'brotli'))}** |`);
   }
   out();
-  for (const cache of ['cold', 'warm']) {
-    out(`- ${cache}: Kostkolam's title photograph painted at **${fixed(pick('page', cache, photo), 1)} ms** (aim under 200), ` +
-        `${fixed(pick('page', cache, photo) / pick('bare', cache, photo))} x the bare photograph's.`);
+  out(`Not fetched: ${files.filter((f) => !f.loaded).map((f) => f.file).join(', ') || 'none'}.`);
+  out();
+
+  out(`## Start-up, ms from navigation start (median of ${RUNS} loads each)`);
+  out();
+  out('| Page | cache | program fetched | compiled | fonts loaded | title shown | photograph painted | x bare |');
+  out('| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: |');
+  for (const cache of startup.length ? ['cold', 'warm'] : []) {
+    const pick = (kind, key) => median(startup.filter((s) => s.startup === kind && s.cache === cache).map((s) => s[key]));
+    out(`| bare photograph | ${cache} | | | | | ${fixed(pick('bare', 'photo'), 1)} | |`);
+    out(`| Kostkolam | ${cache} | ${['fetched', 'compiled', 'fontsLoaded', 'titleShown'].map((k) => fixed(pick('page', k), 1)).join(' | ')} | ` +
+        `**${fixed(pick('page', 'photo'), 1)}** | ${fixed(pick('page', 'photo') / pick('bare', 'photo'))} |`);
   }
   out();
 
   out(`## Idle (${IDLE_SECONDS} s, all of Chromium's processes)`);
   out();
-  out('| Screen | CPU ticks | % of a core | wake-ups | renderer ticks / wake-ups | GPU process ticks / wake-ups | browser ticks / wake-ups | timer / frame callbacks | main-thread task ms | game clock moved ms |');
-  out('| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |');
+  out('| Screen | CPU ticks | % of a core | wake-ups | renderer ticks / wake-ups | timer and frame callbacks | game clock moved ms |');
+  out('| --- | ---: | ---: | ---: | ---: | ---: | ---: |');
   for (const s of idle) {
-    const cb = Object.values(s.callbacks).reduce((a, b) => a + b, 0);
-    const k = (name) => `${s.by_kind[name]?.ticks ?? 0} / ${s.by_kind[name]?.switches ?? 0}`;
-    out(`| ${s.idle} | ${s.ticks} | ${fixed(s.cpu_percent)} | ${s.switches} | ${k('renderer')} | ${k('gpu-process')} | ${k('browser')} | ${cb} | ` +
-        `${fixed(s.metrics.TaskDuration * 1000, 1)} | ${s.game_clock_ms} |`);
+    const r = s.by_kind.renderer || { ticks: 0, switches: 0 };
+    out(`| ${s.idle} | ${s.ticks} | ${fixed(s.cpu_percent)} | ${s.switches} | ${r.ticks} / ${r.switches} | ` +
+        `${s.counters.timeout + s.counters.animationFrame} | ${s.counters.game} |`);
   }
   out();
 
-  out(`## Play (${PLAY_SECONDS} s from the serve, ${PLAY_RUNS} runs per level; medians)`);
+  out(`## Play (${PLAY_SECONDS} s from the serve, medians of ${PLAY_RUNS} runs, % of one core)`);
   out();
-  out('| Level | desktop game % | its Xvfb % | desktop total % | page, all Chromium % | renderer % | GPU process % | browser % | page / desktop total | bare ball page % | page / bare ball page | keys (desktop / page) |');
+  out('| Level | desktop game | its Xvfb | desktop total | page, all Chromium | renderer | GPU process | page / desktop total | bare ball page | page / bare ball | keys desktop / page | balls lost in the page |');
   out('| --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |');
-  for (const level of [1, 3]) {
-    const d = play.filter((p) => p.play === 'desktop' && p.level === level);
-    const p = play.filter((q) => q.play === 'page' && q.level === level);
-    const dTotal = median(d.map((x) => x.cpu_percent + (x.server_cpu_percent || 0)));
-    const pTotal = median(p.map((x) => x.cpu_percent));
-    const bTotal = median(play.filter((q) => q.play === 'bare ball' && q.level === level).map((x) => x.cpu_percent));
+  for (const level of play.length ? [1, 3] : []) {
+    const of = (kind) => play.filter((p) => p.play === kind && p.level === level);
+    const d = of('desktop'), p = of('page');
+    const desktop = median(d.map((x) => x.cpu_percent + x.server_cpu_percent));
+    const page = median(p.map((x) => x.cpu_percent));
+    const bare = median(of('bare ball').map((x) => x.cpu_percent));
     const kind = (k) => median(p.map((x) => x.by_kind[k]?.cpu_percent ?? 0));
     out(`| ${level} | ${fixed(median(d.map((x) => x.cpu_percent)))} | ${fixed(median(d.map((x) => x.server_cpu_percent)))} | ` +
-        `${fixed(dTotal)} | ${fixed(pTotal)} | ${fixed(kind('renderer'))} | ${fixed(kind('gpu-process'))} | ` +
-        `${fixed(kind('browser'))} | **${fixed(pTotal / dTotal)}** | ${fixed(bTotal)} | ${fixed(pTotal / bTotal)} | ` +
-        `${median(d.map((x) => x.keys))} / ` +
-        `${median(p.map((x) => x.steering.keys))} |`);
+        `${fixed(desktop)} | ${fixed(page)} | ${fixed(kind('renderer'))} | ${fixed(kind('gpu-process'))} | ` +
+        `**${fixed(page / desktop)}** | ${fixed(bare)} | ${fixed(page / bare)} | ` +
+        `${fixed(median(d.map((x) => x.keys)), 0)} / ${fixed(median(p.map((x) => x.player.keys)), 0)} | ${p.map((x) => x.player.lostBalls).join(', ')} |`);
   }
-  out();
-  out();
   return `${lines.join('\n')}\n`;
 }
 
-process.on('exit', () => {
-  for (const c of cleanups) c();
-  for (const p of profiles) fs.rmSync(p, { recursive: true, force: true });
-});
-for (const signal of ['SIGINT', 'SIGTERM']) process.on(signal, () => process.exit(130));
+async function main() {
+  const started = new Date();
+  const server = await startServer();
+  try {
+    const chromium = execFileSync(paths.chromium, ['--version']).toString().trim();
+    record({ machine: { cores: os.cpus().length, cpu: os.cpus()[0]?.model, chromium, node: process.version } });
+    const startup = PHASES.has('startup') ? await measureStartup(server.url) : [];
+    const idle = PHASES.has('idle') ? await measureIdle(server.url) : [];
+    const play = [];
+    const desktop = fs.existsSync(AUTOPLAY) && env.DISPLAY;
+    for (const level of PHASES.has('play') ? [1, 3] : []) {
+      for (let run = 1; run <= PLAY_RUNS; ++run) {
+        await waitForQuiet(`play level ${level}, run ${run}`);
+        if (desktop) play.push(await measureDesktopPlay(level, run));
+        play.push(await measurePagePlay(server.url, level, run));
+        play.push(await measureBareBall(server.url, level, run));
+        log(`level ${level}, run ${run}: ${play.slice(desktop ? -3 : -2).map((x) => `${x.play} ${fixed(x.cpu_percent)}%`).join(', ')}`);
+      }
+    }
+    const results = report({ started, chromium, startup, idle, play, files: sizes() });
+    fs.writeFileSync(path.join(OUT, 'results.md'), results);
+    process.stdout.write(results);
+  } finally {
+    await server.close();
+  }
+}
 
 main().then(() => process.exit(0), (error) => {
   log(error);

@@ -7,8 +7,9 @@
 #   tools/measure-web-performance.sh
 #
 # Environment: as tools/measure-web-performance.mjs (RUNS, PLAY_RUNS, PLAY_SECONDS, IDLE_SECONDS,
-# QUIET_LOAD, QUIET_WAIT, ...), and BUILD_DIR (the desktop build, default build). The pinned
-# puppeteer-core comes with the page's build (build-web/npm). Run by hand; the tests do not run it.
+# PHASES, QUIET_LOAD, QUIET_WAIT), and BUILD_DIR (the desktop build, default build). The browser
+# and the pinned puppeteer-core are the browser tests' (build-web/npm). Run by hand; the tests do
+# not run it.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)

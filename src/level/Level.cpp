@@ -1,6 +1,7 @@
 #include "level/Level.h"
 
 #include "level/LabelNumber.h"
+#include "level/Playfield.h"
 #include "screens/HelpBox.h"
 
 namespace kostkolam::level {
@@ -8,39 +9,6 @@ namespace kostkolam::level {
 namespace {
 
 using flow::ScreenId;
-
-// Every comparison of the game takes each computed side as the exact sum of its terms, rounded
-// once to single precision.
-inline float sum(float a, float b) {
-    return float(double(a) + double(b));
-}
-
-inline float sum(float a, float b, double constant) {
-    return float(double(a) + double(b) + constant);
-}
-
-inline float plus(float a, double constant) {
-    return float(double(a) + constant);
-}
-
-/// An object along one axis: where it starts and how far it reaches.
-struct Extent {
-    float start;
-    float size;
-};
-
-inline Extent alongX(const ui::ShownObject& o) {
-    return {o.left(), o.width()};
-}
-
-inline Extent alongY(const ui::ShownObject& o) {
-    return {o.top(), o.height()};
-}
-
-/// Where an object ends along an axis: its right or bottom edge.
-inline float farEdge(Extent e) {
-    return sum(e.start, e.size);
-}
 
 /// The ball and the object overlap along the axis; edges that meet count as overlapping.
 inline bool overlap(Extent ball, Extent object) {
@@ -67,21 +35,11 @@ constexpr double kPaddleBand = 2.0;
 /// Points for a brick, and the cost of a lost ball.
 constexpr double kBrickPoints = 10.0;
 constexpr double kLostBallPoints = 30.0;
-/// The paddle moves by this many playfield units per typed "a" or "d".
-constexpr double kPaddleStep = 3.0;
 /// The rows the ball and the paddle are served from.
 constexpr float kServeBallTop = 70.0f;
 constexpr float kServePaddleTop = 130.0f;
 
-constexpr std::uint16_t kKeyLeft = 'a';
-constexpr std::uint16_t kKeyRight = 'd';
-
 constexpr const char* kLevelNames[kLevelCount] = {"1. levelu", "2. levelu", "3. levelu"};
-
-/// A bounce: 1 becomes -1 and back. The only value with no negative stays at the far end.
-std::int16_t negated(std::int16_t step) {
-    return step == INT16_MIN ? INT16_MAX : std::int16_t(-step);
-}
 
 }  // namespace
 
@@ -148,19 +106,9 @@ void Level::centre(ui::ShownObject& object) {
 // Paddle keys
 
 void Level::keyTyped(std::uint16_t code) {
-    if (code == kKeyLeft) {
-        const float left = m_shpPosuvnik.left();
-        m_shpPosuvnik.setLeft(left <= 0 ? 0.0f : plus(left, -kPaddleStep));
-    } else if (code == kKeyRight) {
-        const float width = m_shpPosuvnik.width();
-        const float client = m_screen.scaleWidth();
-        const float left = m_shpPosuvnik.left();
-        if (sum(left, width) < client) {
-            m_shpPosuvnik.setLeft(plus(left, kPaddleStep));
-        } else {
-            m_shpPosuvnik.setLeft(
-                float(double(m_screen.scaleWidth()) - double(m_shpPosuvnik.width())));
-        }
+    if (code == kPaddleLeftKey || code == kPaddleRightKey) {
+        m_shpPosuvnik.setLeft(
+            paddleLeftAfterKey(code, alongX(m_shpPosuvnik), m_screen.scaleWidth()));
     }
 }
 
@@ -194,25 +142,25 @@ void Level::timerTicked(int timer) {
 // it runs.
 
 bool Level::rightWall() const {
-    return farEdge(alongX(m_shpKulicka)) >= m_screen.scaleWidth();
+    return atFarWall(alongX(m_shpKulicka), m_screen.scaleWidth());
 }
 
 bool Level::leftWall() const {
-    return !(m_shpKulicka.left() > 0);
+    return atNearWall(alongX(m_shpKulicka));
 }
 
 bool Level::bottomWall() const {
-    return farEdge(alongY(m_shpKulicka)) >= m_screen.scaleHeight();
+    return atFarWall(alongY(m_shpKulicka), m_screen.scaleHeight());
 }
 
 bool Level::topWall() const {
-    return !(m_shpKulicka.top() > 0);
+    return atNearWall(alongY(m_shpKulicka));
 }
 
 bool Level::paddleTop() const {
     const ui::Shape& b = m_shpKulicka;
     const ui::Shape& p = m_shpPosuvnik;
-    return farEdge(alongY(b)) >= p.top() && overlap(alongX(b), alongX(p));
+    return reachedNearEdge(alongY(b), alongY(p)) && overlap(alongX(b), alongX(p));
 }
 
 bool Level::paddleUnderside() const {
@@ -393,8 +341,8 @@ inline void Level::paddleTopOnce() {
 }
 
 inline void Level::move() {
-    m_shpKulicka.setLeft(plus(m_shpKulicka.left(), krokX()));
-    m_shpKulicka.setTop(plus(m_shpKulicka.top(), krokY()));
+    m_shpKulicka.setLeft(moved(m_shpKulicka.left(), krokX()));
+    m_shpKulicka.setTop(moved(m_shpKulicka.top(), krokY()));
 }
 
 void Level::hit(ui::Button& brick) {

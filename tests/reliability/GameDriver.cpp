@@ -1,9 +1,11 @@
 #include "GameDriver.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "level/Autoplayer.h"
 #include "ui/Screen.h"
 
 namespace kostkolam::reliability {
@@ -14,8 +16,6 @@ namespace {
 constexpr std::int64_t kStepMs = 50;
 /// A game of three levels with three lives each is over in well under four minutes of game time.
 constexpr int kMaxStepsPerGame = 4'000;
-/// The paddle moves this far per typed "a" or "d".
-constexpr float kPaddleStep = 3.0f;
 /// Enough keys to take the paddle from one edge of the playfield to the other.
 constexpr int kMaxKeysPerMove = 40;
 
@@ -31,36 +31,32 @@ void knockOutEveryBrick(ui::Screen& level) {
     }
 }
 
-/// Types "a" and "d" until the paddle's left edge is within one step of `targetLeft`.
-void movePaddle(GameDriver& driver, ScreenId id, float targetLeft) {
-    ui::Screen& level = *driver.game().screen(id);
-    const ui::Shape& paddle = level.shape("shpPosuvnik");
-    const float target = std::clamp(targetLeft, 0.0f, level.scaleWidth() - paddle.width());
+/// Types the autoplayer's keys until the paddle is under where the ball comes down.
+void catchBall(GameDriver& driver, ScreenId id) {
+    const level::Autoplayer player(*driver.game().screen(id), driver.game().module1());
     for (int key = 0; key < kMaxKeysPerMove; ++key) {
-        if (paddle.left() > target + kPaddleStep / 2) {
-            driver.typeKey(id, 'a');
-        } else if (paddle.left() < target - kPaddleStep / 2) {
-            driver.typeKey(id, 'd');
-        } else {
+        const std::uint16_t code = player.key();
+        if (code == 0) {
             return;
         }
+        driver.typeKey(id, char(code));
     }
 }
 
-/// Keeps the paddle under the ball, so that it comes back up.
-void catchBall(GameDriver& driver, ScreenId id) {
-    ui::Screen& level = *driver.game().screen(id);
-    const ui::Shape& ball = level.shape("shpKulicka");
-    const ui::Shape& paddle = level.shape("shpPosuvnik");
-    movePaddle(driver, id, ball.left() + ball.width() / 2 - paddle.width() / 2);
-}
-
-/// Takes the paddle to the edge of the playfield away from the ball, so that the ball is lost.
+/// Takes the paddle to the wall away from the ball, so that the ball is lost: types the key
+/// towards that wall until the paddle moves no further.
 void missBall(GameDriver& driver, ScreenId id) {
     ui::Screen& level = *driver.game().screen(id);
     const ui::Shape& ball = level.shape("shpKulicka");
+    const ui::Shape& paddle = level.shape("shpPosuvnik");
     const bool ballOnRight = ball.left() + ball.width() / 2 > level.scaleWidth() / 2;
-    movePaddle(driver, id, ballOnRight ? 0.0f : level.scaleWidth());
+    for (int key = 0; key < kMaxKeysPerMove; ++key) {
+        const float before = paddle.left();
+        driver.typeKey(id, ballOnRight ? 'a' : 'd');
+        if (paddle.left() == before) {
+            return;
+        }
+    }
 }
 
 std::optional<ScreenId> shownLevel(const flow::Game& game) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "flow/Game.h"
+#include "level/Autoplayer.h"
 #include "record/Recorder.h"
 #include "table/ScreenTable.h"
 #include "ui/Numbers.h"
@@ -198,6 +199,17 @@ EMSCRIPTEN_KEEPALIVE const char* kk_recording(int part) {
         return answer("");
     }
     return answer(part == 0 ? g_game->scenario.text() : g_game->expected.text());
+}
+
+/// The paddle key, 'a' or 'd', that the autoplayer would type now on a shown level screen, or 0
+/// (none, or no such level): the browser tests and the performance run play with it.
+EMSCRIPTEN_KEEPALIVE int kk_autoplay_key(const char* screenName) {
+    const auto id = table::screenByName(screenName);
+    if (!g_game || !id || flow::levelNumber(*id) == 0 ||
+        g_game->game.state(*id) != flow::LoadState::Shown) {
+        return 0;
+    }
+    return level::Autoplayer(*g_game->game.screen(*id), g_game->game.module1()).key();
 }
 
 }  // extern "C"

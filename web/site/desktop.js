@@ -650,6 +650,11 @@
       scenario: Module.UTF8ToString(game._kk_recording(0)),
       expected: Module.UTF8ToString(game._kk_recording(1)),
     }),
+    // The key the game's autoplayer would type now on a shown level: 'a', 'd' or null.
+    autoplayKey(screen) {
+      const code = game ? Module.ccall('kk_autoplay_key', 'number', ['string'], [screen]) : 0;
+      return code ? String.fromCharCode(code) : null;
+    },
   };
   window.kostkolam = api;
 

@@ -89,16 +89,11 @@ export const waitForServe = (page, screen = 'frmLevel1', timeout = 10000) =>
     return digit && !digit.visible && window.kostkolam.object(s, 'shpKulicka').visible;
   }, { timeout, args: [screen] });
 
-/// The client area of a level in playfield units, as the layouts give it.
-export const PLAYFIELD_WIDTH = 81.498;
-
-/// Keeps the ball in play by typing "a" and "d", as a player would: the paddle goes where the
-/// ball will come down, following the ball's position in the model. pause() waits for a key on
-/// its way and stops typing until resume(); stop() ends it.
+/// Keeps the ball in play by typing "a" and "d", as a player would: the game's own autoplayer
+/// (window.kostkolam.autoplayKey) says which key brings the paddle to where the ball comes down.
+/// pause() waits for a key on its way and stops typing until resume(); stop() ends it.
 export function steer(page, screen = 'frmLevel1') {
   let state = 'running';
-  let last = null;
-  let direction = [1, 1];
   let wake = null;
   const idle = () => new Promise((done) => setTimeout(done, 15));
   const loop = (async () => {
@@ -107,32 +102,14 @@ export function steer(page, screen = 'frmLevel1') {
         await new Promise((done) => { wake = done; });
         continue;
       }
-      let seen;
+      let key;
       try {
-        seen = await objects(page, screen, ['shpKulicka', 'shpPosuvnik']);
+        key = await page.evaluate((s) => window.kostkolam.autoplayKey(s), screen);
       } catch {
         break;  // the page has gone
       }
-      const ball = seen.shpKulicka, paddle = seen.shpPosuvnik;
-      if (!ball || !paddle) break;
-      if (last && (ball.left !== last.left || ball.top !== last.top)) {
-        direction = [Math.sign(ball.left - last.left) || direction[0],
-                     Math.sign(ball.top - last.top) || direction[1]];
-      }
-      last = ball;
-      let centre = ball.left + ball.width / 2;
-      if (ball.visible && direction[1] > 0) {
-        // Where the ball will reach the paddle's row, bouncing off the side walls.
-        const range = PLAYFIELD_WIDTH - ball.width;
-        const ticks = Math.max(0, paddle.top - (ball.top + ball.height));
-        let x = (ball.left + direction[0] * ticks) % (2 * range);
-        if (x < 0) x += 2 * range;
-        if (x > range) x = 2 * range - x;
-        centre = x + ball.width / 2;
-      }
-      const target = Math.min(Math.max(centre - paddle.width / 2, 0), PLAYFIELD_WIDTH - paddle.width);
-      if (state === 'running' && ball.visible && Math.abs(paddle.left - target) > 4) {
-        await page.keyboard.press(paddle.left < target ? 'd' : 'a');
+      if (state === 'running' && key) {
+        await page.keyboard.press(key);
       } else {
         await idle();
       }

@@ -65,13 +65,15 @@ export const mimeTypes = {
 };
 
 // Serves the files under `root` on 127.0.0.1 at a port the system picks, as any static web server
-// would: GET and HEAD only, index.html for a folder, nothing outside `root`. Resolves to
-// { url, port, close() }; `url` ends with a slash.
-export async function serve(root = paths.site) {
+// would: GET and HEAD only, index.html for a folder, nothing outside `root`. Nothing is cached,
+// unless `cacheSeconds` lets the browser keep each file that long (for warm start-ups). Resolves
+// to { url, port, close() }; `url` ends with a slash.
+export async function serve(root = paths.site, { cacheSeconds = 0 } = {}) {
     const base = resolve(root);
+    const cache = cacheSeconds > 0 ? `max-age=${cacheSeconds}` : 'no-store';
     const server = createServer(async (request, response) => {
         const send = (status, headers, body) => {
-            response.writeHead(status, { 'Cache-Control': 'no-store', ...headers });
+            response.writeHead(status, { 'Cache-Control': cache, ...headers });
             response.end(request.method === 'HEAD' ? undefined : body);
         };
         if (request.method !== 'GET' && request.method !== 'HEAD') {
@@ -163,15 +165,17 @@ export async function launchBrowser({ executablePath = paths.chromium } = {}) {
 
 // Opens `url` in a new tab of `browser` with a viewport of width × height CSS pixels at the given
 // device pixel ratio. `touch` emulates a touch screen (a coarse pointer, touch events) and
-// `mobile` a phone's browser (meta viewport honoured). Waits for the load event.
+// `mobile` a phone's browser (meta viewport honoured). `init`, a function, runs in the page
+// with `initArgs` before any script of its own. Waits for the load event.
 export async function openPage(browser, url, {
     width = 1024, height = 768, deviceScaleFactor = 1, touch = false, mobile = false,
-    waitUntil = 'load',
+    waitUntil = 'load', init = null, initArgs = [],
 } = {}) {
     // A window of its own: a page in a background tab gets no animation frames, so several
     // pages of one browser could not all draw.
     const page = await browser.newPage({ type: 'window' });
     await page.setViewport({ width, height, deviceScaleFactor, hasTouch: touch, isMobile: mobile });
+    if (init) await page.evaluateOnNewDocument(init, ...initArgs);
     const errors = [];
     page.on('pageerror', (error) => errors.push(String(error)));
     page.on('console', (message) => {

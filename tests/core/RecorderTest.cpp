@@ -70,7 +70,7 @@ struct RecordedGame {
     MemoryFile expected;
     std::unique_ptr<record::Recorder> recorder;
     ui::headless::HeadlessWindowSystem windows{
-        [this](const std::string& line) { recorder->event(line); }};
+        [this](const ui::ShownEvent& event) { recorder->event(event); }};
     flow::Game game{windows, table::screens()};
 };
 

@@ -8,7 +8,6 @@
 
 #include "ui/Pixels.h"
 #include "ui/Units.h"
-#include "ui/headless/HeadlessWindowSystem.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/ScreenWindow.h"
 
@@ -92,9 +91,9 @@ void QtWindowSystem::attach(Screen& screen) {
     screen.setView(std::make_unique<View>(*this, std::move(window)));
 }
 
-void QtWindowSystem::log(const std::string& what) {
+void QtWindowSystem::log(ShownEvent::Kind kind, const MessageBox& box) {
     if (m_log) {
-        m_log("@" + std::to_string(m_clock.now()) + " " + what);
+        m_log({kind, m_clock.now(), box});
     }
 }
 
@@ -107,7 +106,7 @@ void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
     QMessageBox dialog(QMessageBox::Information, toQString(box.title), toQString(box.text),
                        QMessageBox::Ok, windowOf(owner));
     dialog.setWindowModality(Qt::ApplicationModal);
-    log(headless::messageBoxEvent(box));
+    log(ShownEvent::Kind::MessageBox, box);
     if (m_messageBoxHook) {
         // Runs inside the box's own event loop, so the box is on the desktop by then.
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_messageBoxHook(dialog); });
@@ -117,7 +116,7 @@ void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
 
 void QtWindowSystem::quit() {
     m_quitRequested = true;
-    log("end");
+    log(ShownEvent::Kind::End);
     // Without a running event loop there is nothing to leave; asking anyway would make the next
     // loop (a later message box's) return at once.
     if (QThread::currentThread()->loopLevel() > 0) {

@@ -27,8 +27,6 @@ class QtWindowSystem final : public WindowSystem {
   public:
     /// Called with each message box right after it has been shown, before it is answered.
     using MessageBoxHook = std::function<void(QMessageBox&)>;
-    /// Hears "@T msgbox ..." and "@T end" as the scenario runner prints them.
-    using EventLog = std::function<void(const std::string&)>;
 
     QtWindowSystem();
     ~QtWindowSystem() override;
@@ -71,7 +69,7 @@ class QtWindowSystem final : public WindowSystem {
         QTimer m_timer;
     };
 
-    void log(const std::string& what);
+    void log(ShownEvent::Kind kind, const MessageBox& box = {});
 
     /// Takes over the detached window of a destroyed screen and deletes it once control is back
     /// in the event loop: the destruction may have been set off by the window's own menu or

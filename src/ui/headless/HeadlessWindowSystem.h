@@ -13,7 +13,7 @@ namespace kostkolam::ui::headless {
 class HeadlessWindowSystem final : public WindowSystem {
   public:
     /// The frame this backend pretends each window has, in twips.
-    static constexpr int kFrameWidthTwips = 90;
+    static constexpr int kFrameWidthTwips = kScenarioFrameWidthTwips;
 
     explicit HeadlessWindowSystem(EventLog log = {});
 

@@ -17,8 +17,8 @@ namespace kostkolam::ui::qt {
 /// to the window system when the screen is destroyed.
 class QtWindowSystem::View final : public ScreenView {
   public:
-    View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window)
-        : m_system(system), m_window(std::move(window)) {}
+    View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window, int clientWidthTwips)
+        : m_system(system), m_window(std::move(window)), m_clientWidthTwips(clientWidthTwips) {}
     ~View() override { m_system.retire(m_window.release()); }
     View(const View&) = delete;
     View& operator=(const View&) = delete;
@@ -37,6 +37,9 @@ class QtWindowSystem::View final : public ScreenView {
     }
     void captionChanged(int label) override { m_window->captionChanged(label); }
     float outerWidthTwips() const override {
+        if (m_system.m_reportedFrameTwips) {
+            return float(m_clientWidthTwips + *m_system.m_reportedFrameTwips);
+        }
         return float(m_window->frameGeometry().width() * kTwipsPerPixel);
     }
     void unloaded() override { m_window->detach(); }
@@ -44,9 +47,12 @@ class QtWindowSystem::View final : public ScreenView {
   private:
     QtWindowSystem& m_system;
     std::unique_ptr<ScreenWindow> m_window;
+    int m_clientWidthTwips;
 };
 
-QtWindowSystem::QtWindowSystem() : m_defaultFont(QApplication::font()) {
+QtWindowSystem::QtWindowSystem(RealTimeSource* time)
+    : m_clock(time ? *time : static_cast<RealTimeSource&>(m_alarm)),
+      m_defaultFont(QApplication::font()) {
     // The game ends the program itself, also when its last window merely closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();
@@ -88,7 +94,8 @@ void QtWindowSystem::attach(Screen& screen) {
     auto window =
         std::make_unique<ScreenWindow>(screen, m_clock, m_pictures, m_defaultFont, m_accessibility);
     screen.setTimerService(&m_clock);
-    screen.setView(std::make_unique<View>(*this, std::move(window)));
+    screen.setView(
+        std::make_unique<View>(*this, std::move(window), screen.layout().window.clientWidthTwips));
 }
 
 void QtWindowSystem::log(ShownEvent::Kind kind, const MessageBox& box) {

@@ -1,8 +1,8 @@
 // Plays a scenario in the game's real Qt windows and prints what kostkolam-script prints for it:
 // every scenario file must come out the same here as headless (ctest's scenario-qt/ entries).
-// Menu items, push buttons and close boxes are worked through the windows' own actions, buttons
-// and close events; typed characters and single ticks enter where the windows hand them to the
-// game, at the backend's clock. Time passes only as the scenario says: the clock's alarms are
+// Menu items, push buttons, typed characters and close boxes are worked through the windows' own
+// actions, buttons, key and close events; a single tick enters where the clock hands ticks to the
+// game. Time passes only as the scenario says: the clock's alarms are
 // rung at their instants, so a minute of play takes no minute.
 //   qt_scenario_player < NAME.txt
 
@@ -11,8 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 #include <iostream>
 #include <optional>
 
@@ -73,7 +75,10 @@ class WindowInput final : public ui::EventSink {
         }
     }
     void keyTyped(ui::Screen& screen, std::uint16_t code) override {
-        m_windows.clock().keyTyped(screen, code);
+        // A key press that types the character, on the native window, where the window watches
+        // for typed characters; no key of the keyboard, so no shortcut or button answers it.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(code)));
+        QCoreApplication::sendEvent(window(screen).windowHandle(), &press);
     }
     void closeRequested(ui::Screen& screen) override {
         QCloseEvent close;

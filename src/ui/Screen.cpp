@@ -269,15 +269,19 @@ std::optional<ObjectRef> findObject(const ScreenLayout& layout, std::string_view
         }
         return std::nullopt;
     };
-    for (const auto& found :
-         {inGroup(layout.shapes, ObjectKind::Shape), inGroup(layout.labels, ObjectKind::Label),
-          inGroup(layout.buttons, ObjectKind::Button), inGroup(layout.timers, ObjectKind::Timer),
-          inGroup(layout.window.menu, ObjectKind::MenuItem)}) {
-        if (found) {
-            return found;
-        }
+    if (auto found = inGroup(layout.shapes, ObjectKind::Shape)) {
+        return found;
     }
-    return std::nullopt;
+    if (auto found = inGroup(layout.labels, ObjectKind::Label)) {
+        return found;
+    }
+    if (auto found = inGroup(layout.buttons, ObjectKind::Button)) {
+        return found;
+    }
+    if (auto found = inGroup(layout.timers, ObjectKind::Timer)) {
+        return found;
+    }
+    return inGroup(layout.window.menu, ObjectKind::MenuItem);
 }
 
 std::string objectName(const ScreenLayout& layout, ObjectRef ref) {

@@ -101,6 +101,16 @@ struct Get {
     Property property;
     friend bool operator==(const Get&, const Get&) = default;
 };
+/// get SCREEN OBJECT PROPERTY for a shown object without that property. The runner refuses it
+/// only once it has found the screen loaded ("not loaded" comes first), so it is a command of its
+/// own that the player refuses with `reason`.
+struct GetMissing {
+    ScreenId screen;
+    ui::ObjectRef object;
+    std::string property;
+    std::string reason;
+    friend bool operator==(const GetMissing&, const GetMissing&) = default;
+};
 /// dump SCREEN
 struct Dump {
     ScreenId screen;
@@ -113,14 +123,16 @@ struct Screens {
 
 }  // namespace command
 
-using Command = std::variant<command::Menu, command::Click, command::Key, command::Close,
-                             command::Advance, command::Tick, command::Set, command::SetVariable,
-                             command::GetVariable, command::Get, command::Dump, command::Screens>;
+using Command =
+    std::variant<command::Menu, command::Click, command::Key, command::Close, command::Advance,
+                 command::Tick, command::Set, command::SetVariable, command::GetVariable,
+                 command::Get, command::GetMissing, command::Dump, command::Screens>;
 
 /// A query only answers; it changes nothing in the game.
 inline bool isQuery(const Command& command) {
     return std::holds_alternative<command::Get>(command) ||
            std::holds_alternative<command::GetVariable>(command) ||
+           std::holds_alternative<command::GetMissing>(command) ||
            std::holds_alternative<command::Dump>(command) ||
            std::holds_alternative<command::Screens>(command);
 }

@@ -209,6 +209,9 @@ std::string commandLine(const Command& command) {
                     c.object ? objectName(c.screen, *c.object) : screenName(c.screen);
                 return "get " + screenName(c.screen) + " " + object + " " +
                        std::string(propertyName(c.property));
+            } else if constexpr (std::is_same_v<T, command::GetMissing>) {
+                return "get " + screenName(c.screen) + " " + objectName(c.screen, c.object) + " " +
+                       c.property;
             } else if constexpr (std::is_same_v<T, command::Dump>) {
                 return "dump " + screenName(c.screen);
             } else {

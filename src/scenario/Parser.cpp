@@ -248,29 +248,29 @@ command::GetVariable getVariable(const Words& words) {
     fail("unknown variable Module1." + escapeWord(words[2]));
 }
 
-command::Get get(const Words& words) {
+Command get(const Words& words) {
     expectWords(words, 4);
     const ScreenId id = parseScreen(words[1]);
     const std::string_view property = words[3];
     if (words[2] == words[1]) {
         if (property == "ScaleWidth") {
-            return {id, std::nullopt, Property::ScaleWidth};
+            return command::Get{id, std::nullopt, Property::ScaleWidth};
         }
         if (property == "ScaleHeight") {
-            return {id, std::nullopt, Property::ScaleHeight};
+            return command::Get{id, std::nullopt, Property::ScaleHeight};
         }
         if (property == "Width") {
-            return {id, std::nullopt, Property::Width};
+            return command::Get{id, std::nullopt, Property::Width};
         }
         fail("unknown screen property " + quoteWord(property));
     }
     const ObjectRef ref = parseObject(id, words[2]);
     if (ref.kind == ObjectKind::Timer) {
         if (property == "Interval") {
-            return {id, ref, Property::Interval};
+            return command::Get{id, ref, Property::Interval};
         }
         if (property == "Enabled") {
-            return {id, ref, Property::Enabled};
+            return command::Get{id, ref, Property::Enabled};
         }
         fail("timers have only Interval and Enabled");
     }
@@ -283,13 +283,14 @@ command::Get get(const Words& words) {
     };
     for (const auto& [name, value] : kShownProperties) {
         if (property == name) {
-            return {id, ref, value};
+            return command::Get{id, ref, value};
         }
     }
     if (property == "Caption" && ref.kind == ObjectKind::Label) {
-        return {id, ref, Property::Caption};
+        return command::Get{id, ref, Property::Caption};
     }
-    fail("unknown property " + quoteWord(property));
+    return command::GetMissing{id, ref, std::string(property),
+                               "unknown property " + quoteWord(property)};
 }
 
 }  // namespace
@@ -320,7 +321,7 @@ Command parseCommand(std::string_view line) {
         return module1 ? Command(setVariable(words)) : Command(set(line, words));
     }
     if (verb == "get") {
-        return module1 ? Command(getVariable(words)) : Command(get(words));
+        return module1 ? Command(getVariable(words)) : get(words);
     }
     if (verb == "dump") {
         expectWords(words, 2);

@@ -29,7 +29,8 @@ constexpr bool isBlankOrComment(std::string_view line) {
 
 /// The command of a line that is neither empty nor a comment, and whose text the line reader has
 /// checked already. Throws ScenarioError with the reason for a line the runner refuses by its
-/// words, names or numbers alone; whether its screen is loaded is for the player to find out.
+/// words, names or numbers alone; whether its screen is loaded is for the player to find out (and
+/// comes first for a `get` of a property its object lacks: command::GetMissing).
 Command parseCommand(std::string_view line);
 
 }  // namespace kostkolam::scenario

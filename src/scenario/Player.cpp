@@ -76,6 +76,9 @@ void Player::play(const Command& command) {
                 m_answer(answerLine(c, m_game.module1()));
             } else if constexpr (std::is_same_v<T, command::Get>) {
                 m_answer(answerLine(c, loaded(c.screen)));
+            } else if constexpr (std::is_same_v<T, command::GetMissing>) {
+                loaded(c.screen);
+                throw ScenarioError(c.reason);
             } else if constexpr (std::is_same_v<T, command::Dump>) {
                 std::string text = dumpText(c.screen, m_game.screen(c.screen));
                 text.pop_back();

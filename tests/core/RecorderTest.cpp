@@ -292,6 +292,8 @@ TEST(Replayer, RefusesWhatTheRunnerRefusesWithTheSameReason) {
         {"# " + std::string(70'000, 'x') + "\n", "line 2: line too long"},
         // The line's turn: its screen is not loaded then.
         {"menu frmLevel2 mnuPausa\n", "line 2: frmLevel2 is not loaded"},
+        {"get frmLevel2 shpKulicka Interval\n", "line 2: frmLevel2 is not loaded"},
+        {"get frmLevel1 shpKulicka Interval\n", "line 2: unknown property 'Interval'"},
         {"advance 10\nget frmCihlolam frmCihlolam Width\n", "line 3: frmCihlolam is not loaded"},
         {"menu frmLevel1 mnuKonec\nset frmLevel1 lblSko Caption 5\n",
          "line 3: frmLevel1 is not loaded"},

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "script/ScriptInput.h"
+#include "scenario/ScenarioInput.h"
 #include "script/ScriptRunner.h"
 
 namespace {
@@ -27,8 +27,8 @@ bool printable(std::string_view text) {
         return false;
     }
     try {
-        kostkolam::script::checkLineText(text);
-    } catch (const kostkolam::script::InputError&) {
+        kostkolam::scenario::checkLineText(text);
+    } catch (const kostkolam::scenario::InputError&) {
         return false;
     }
     return true;

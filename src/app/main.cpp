@@ -138,7 +138,7 @@ void startUpMessage(QtMsgType type, const QMessageLogContext& context, const QSt
 int main(int argc, char** argv) {
     const Options options = readCommandLine(argc, argv);
 
-    std::optional<std::vector<record::Command>> scenario;
+    std::optional<std::vector<record::ScenarioStep>> scenario;
     if (options.replay) {
         std::ifstream file(*options.replay, std::ios::binary);
         std::string error;
@@ -181,7 +181,8 @@ int main(int argc, char** argv) {
         recorder = std::make_unique<record::Recorder>(game, windowSystem.clock().clock(),
                                                       recording->scenario, recording->expected);
         windowSystem.setEventSink(*recorder);
-        windowSystem.setEventLog([&recorder](const std::string& line) { recorder->event(line); });
+        windowSystem.setEventLog(
+            [&recorder](const ui::ShownEvent& event) { recorder->event(event); });
     }
 
     record::ReplayAudience audience(game);

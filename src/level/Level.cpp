@@ -266,11 +266,11 @@ void Level::paddleSteps() {
 void Level::gameTick() {
     if (m_number == 1) {
         // Level 1 notices a cleared field once, before the loop, a tick after the last hit.
-        if (!levelClearedStep()) {
+        if (levelClearedStep() == OwnScreen::Gone) {
             return;
         }
         levelOneLoop();
-    } else if (!laterLevelsLoop()) {
+    } else if (laterLevelsLoop() == OwnScreen::Gone) {
         return;
     }
     paddleSidesOnce();
@@ -291,7 +291,7 @@ inline void Level::levelOneLoop() {
     }
 }
 
-inline bool Level::laterLevelsLoop() {
+inline Level::OwnScreen Level::laterLevelsLoop() {
     // Levels 2 and 3 test only the bricks at indices where the ball moves down; where it moves up
     // they also look for a cleared field and test the paddle.
     for (m_module1.Index = 0; m_module1.Index <= kBrickCount - 1; ++m_module1.Index) {
@@ -302,12 +302,12 @@ inline bool Level::laterLevelsLoop() {
             continue;
         }
         upStep(brick);
-        if (!levelClearedStep()) {
-            return false;
+        if (levelClearedStep() == OwnScreen::Gone) {
+            return OwnScreen::Gone;
         }
         paddleSteps();
     }
-    return true;
+    return OwnScreen::Current;
 }
 
 inline void Level::paddleSidesOnce() {
@@ -352,10 +352,10 @@ void Level::hit(ui::Button& brick) {
     brick.setTop(plus(brick.height(), m_screen.outerWidthTwips()));
 }
 
-bool Level::levelClearedStep() {
+Level::OwnScreen Level::levelClearedStep() {
     for (const ui::Button* brick : m_cmdBod) {
         if (brick->visible()) {
-            return true;
+            return OwnScreen::Current;
         }
     }
     m_tmrHra.stop();
@@ -370,7 +370,7 @@ bool Level::levelClearedStep() {
         m_flow.show(m_self.id);
         endGame();
     }
-    return m_flow.isCurrent(m_self);
+    return m_flow.isCurrent(m_self) ? OwnScreen::Current : OwnScreen::Gone;
 }
 
 void Level::lostBallHandOver() {

@@ -61,18 +61,22 @@ class Level final : public ui::ScreenLogic {
     void downStep(ui::Button& brick);
     void upStep(ui::Button& brick);
     void paddleSteps();
-    /// The loops over the brick indices. The later levels' loop returns false when this screen
-    /// has been unloaded meanwhile.
+    /// Whether the level's own screen is still the current one after a step that may change
+    /// screens: a tick whose screen is gone must end at once.
+    enum class OwnScreen : bool { Gone, Current };
+
+    /// The loops over the brick indices. The later levels' loop ends early, its screen gone, when
+    /// the field is cleared and level 3 loads in its place.
     void levelOneLoop();
-    bool laterLevelsLoop();
+    [[nodiscard]] OwnScreen laterLevelsLoop();
     /// After the loop: the paddle's sides, then its top and underside, once each; then the move.
     void paddleSidesOnce();
     void paddleTopOnce();
     void move();
     void hit(ui::Button& brick);
-    /// Returns false when this screen has been unloaded meanwhile (level 1's clear loads level 2,
-    /// whose start unloads level 1): the tick must then end at once.
-    bool levelClearedStep();
+    /// Moves on to the next level, or to the end, once no brick is left. Its screen is gone
+    /// afterwards when the next level's start unloaded it (level 1's clear loads level 2).
+    [[nodiscard]] OwnScreen levelClearedStep();
     void lostBallHandOver();
     void serve();
     void endGame();

@@ -2,23 +2,22 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 
-#include "script/ScenarioLine.h"
+#include "scenario/Formatter.h"
+#include "scenario/Parser.h"
 #include "table/ScreenTable.h"
-#include "ui/Numbers.h"
-#include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam::record {
 
 namespace {
 
 using flow::ScreenId;
+using scenario::Property;
+namespace command = scenario::command;
 
-/// The longest `advance` the runner takes in one line.
-std::string number(float value) {
-    return ui::numberText(value);
+ScreenId screenId(const ui::Screen& screen) {
+    return *table::screenByName(screen.name());
 }
 
 }  // namespace
@@ -71,61 +70,50 @@ void Recorder::writeExpected(std::string_view line) {
     write(m_expected, line);
 }
 
-void Recorder::event(const std::string& line) {
-    writeExpected(line);
+void Recorder::event(const ui::ShownEvent& event) {
+    writeExpected(scenario::eventLine(event));
 }
 
 void Recorder::catchUp() {
     while (m_written < m_clock.now()) {
-        const std::int64_t step = std::min(m_clock.now() - m_written, script::kLongestAdvanceMs);
-        writeScenario("advance " + std::to_string(step));
+        const std::int64_t step = std::min(m_clock.now() - m_written, scenario::kLongestAdvanceMs);
+        writeScenario(scenario::commandLine(command::Advance{step}));
         m_written += step;
     }
 }
 
-void Recorder::get(ScreenId id, std::string_view object, std::string_view property,
-                   const std::string& value) {
-    const std::string path = std::string(table::screenName(id)) + " " + std::string(object) + " " +
-                             std::string(property);
-    writeScenario("get " + path);
-    writeExpected(std::string(table::screenName(id)) + "." + std::string(object) + "." +
-                  std::string(property) + "=" + value);
+void Recorder::get(const ui::Screen& screen, std::string_view object, Property property) {
+    const command::Get get{screenId(screen), screen.find(object), property};
+    writeScenario(scenario::commandLine(get));
+    writeExpected(scenario::answerLine(get, screen));
 }
 
 void Recorder::checkpoint() {
-    writeScenario("screens");
-    std::string line;
-    for (ScreenId id : flow::kAllScreens) {
-        line += (id == ScreenId::frmCihlolam ? "" : " ");
-        line += std::string(table::screenName(id)) + "=" +
-                std::string(flow::loadStateName(m_game.state(id)));
-    }
-    const auto active = m_game.activeScreen();
-    line += " active=" + std::string(active ? table::screenName(*active) : "none");
-    writeExpected(line);
-
+    writeScenario(scenario::commandLine(command::Screens{}));
+    writeExpected(scenario::screensLine(m_game));
     for (ScreenId id : flow::kLevelScreens) {
-        ui::Screen* level = m_game.screen(id);
+        const ui::Screen* level = m_game.screen(id);
         if (!level) {
             continue;
         }
-        const ui::Shape& ball = level->shape("shpKulicka");
-        get(id, "shpKulicka", "Left", number(ball.left()));
-        get(id, "shpKulicka", "Top", number(ball.top()));
-        get(id, "shpPosuvnik", "Left", number(level->shape("shpPosuvnik").left()));
+        get(*level, "shpKulicka", Property::Left);
+        get(*level, "shpKulicka", Property::Top);
+        get(*level, "shpPosuvnik", Property::Left);
         for (const char* label : {"lblSko", "lblZiv", "lblOdpocet"}) {
-            get(id, label, "Caption", ui::headless::quoted(level->label(label).caption()));
+            get(*level, label, Property::Caption);
         }
     }
-    if (ui::Screen* end = m_game.screen(ScreenId::frmKonec)) {
-        get(ScreenId::frmKonec, "lblSko", "Caption",
-            ui::headless::quoted(end->label("lblSko").caption()));
+    if (const ui::Screen* end = m_game.screen(ScreenId::frmKonec)) {
+        get(*end, "lblSko", Property::Caption);
     }
 }
 
-void Recorder::beforeInput() {
-    catchUp();
-    checkpoint();
+void Recorder::input(const ui::Screen& screen, const scenario::Command& command) {
+    if (!m_game.ended() && screen.alive()) {
+        catchUp();
+        checkpoint();
+        writeScenario(scenario::commandLine(command));
+    }
 }
 
 void Recorder::finish() {
@@ -140,36 +128,22 @@ void Recorder::finish() {
 }
 
 void Recorder::menuChosen(ui::Screen& screen, int item) {
-    if (!m_game.ended() && screen.alive()) {
-        beforeInput();
-        writeScenario("menu " + std::string(screen.name()) + " " +
-                      std::string(screen.menu()[std::size_t(item)].name));
-    }
+    input(screen, command::Menu{screenId(screen), item});
     m_game.menuChosen(screen, item);
 }
 
 void Recorder::buttonClicked(ui::Screen& screen, int button) {
-    if (!m_game.ended() && screen.alive()) {
-        beforeInput();
-        writeScenario("click " + std::string(screen.name()) + " " +
-                      std::string(screen.buttons()[std::size_t(button)].layout().name));
-    }
+    input(screen, command::Click{screenId(screen), {ui::ObjectKind::Button, button}});
     m_game.buttonClicked(screen, button);
 }
 
 void Recorder::keyTyped(ui::Screen& screen, std::uint16_t code) {
-    if (!m_game.ended() && screen.alive()) {
-        beforeInput();
-        writeScenario("key " + std::string(screen.name()) + " " + std::to_string(code));
-    }
+    input(screen, command::Key{screenId(screen), code});
     m_game.keyTyped(screen, code);
 }
 
 void Recorder::closeRequested(ui::Screen& screen) {
-    if (!m_game.ended() && screen.alive()) {
-        beforeInput();
-        writeScenario("close " + std::string(screen.name()));
-    }
+    input(screen, command::Close{screenId(screen)});
     m_game.closeRequested(screen);
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "flow/Game.h"
+#include "scenario/Command.h"
 #include "ui/VirtualClock.h"
 #include "ui/WindowSystem.h"
 
@@ -40,9 +41,8 @@ class Recorder final : public ui::EventSink {
     /// Opens FILE and FILE.expected for writing; nothing, and `error` set, when either fails.
     static std::optional<Files> open(const std::string& path, std::string& error);
 
-    /// An event line of the window system ("@T msgbox ...", "@T end"): part of what the game
-    /// showed.
-    void event(const std::string& line);
+    /// A message box or the end, as the window system reports it: part of what the game showed.
+    void event(const ui::ShownEvent& event);
     /// The last checkpoint, once the program has ended or the recording stops.
     void finish();
     /// Set when a write failed; the recording stopped there and the game plays on.
@@ -57,11 +57,11 @@ class Recorder final : public ui::EventSink {
   private:
     /// Writes `advance` lines up to the clock's instant.
     void catchUp();
-    /// Everything due before an input: the time up to it, then a checkpoint.
-    void beforeInput();
     void checkpoint();
-    void get(flow::ScreenId id, std::string_view object, std::string_view property,
-             const std::string& value);
+    /// A `get` line and its answer, for an object of a loaded screen.
+    void get(const ui::Screen& screen, std::string_view object, scenario::Property property);
+    /// Before an input on a live screen: the time up to it, a checkpoint, then the input's line.
+    void input(const ui::Screen& screen, const scenario::Command& command);
     void writeScenario(std::string_view line);
     void writeExpected(std::string_view line);
     void write(std::FILE* file, std::string_view line);

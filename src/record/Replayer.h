@@ -2,9 +2,9 @@
 
 // A scenario played in the real windows at real speed: its events happen at their virtual
 // instants while the game's clock runs on the real one, held at each next command until its
-// instant has come.
+// instant has come. The scenario is read and played as the runner reads and plays it, so a
+// scenario the runner refuses is refused here too, with the runner's reason.
 
-#include <cstdint>
 #include <functional>
 #include <istream>
 #include <optional>
@@ -12,54 +12,46 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "scenario/Command.h"
+#include "scenario/Player.h"
+#include "scenario/ScenarioInput.h"
 #include "ui/RealTimeClock.h"
 
 namespace kostkolam::record {
 
-/// One line of a scenario that does something in the windows. Queries (`get`, `dump`,
-/// `screens`), comments and empty lines show nothing and are left out.
-struct Command {
-    enum class Kind { Advance, Menu, Click, Key, Close, Tick, Set, SetVariable };
-    Kind kind;
+/// A command of the scenario and the number of the line it was read from.
+struct ScenarioStep {
     long line;
-    flow::ScreenId screen = flow::ScreenId::frmCihlolam;
-    /// The object, menu item, timer or Module1 variable named.
-    std::string object;
-    std::string property;
-    /// The rest of a `set` line.
-    std::string value;
-    /// Milliseconds, a character code or a variable's value.
-    std::int64_t number = 0;
+    scenario::Command command;
 };
 
-/// Reads a scenario. On a line the runner would refuse for its names or numbers, returns
-/// nothing and sets `error` to "line N: REASON".
-std::optional<std::vector<Command>> readScenario(std::istream& in, std::string& error);
+/// Reads a whole scenario within the runner's limits. On a line the runner would refuse by its
+/// text, words, names or numbers, returns nothing and sets `error` to "line N: REASON".
+std::optional<std::vector<ScenarioStep>> readScenario(scenario::ByteSource& in, std::string& error);
+std::optional<std::vector<ScenarioStep>> readScenario(std::istream& in, std::string& error);
 
-/// Plays commands against a game whose timers run on `clock`. The player's own input goes
-/// elsewhere (ReplayAudience).
+/// Plays commands against a game whose timers run on `clock`. Queries are played too, their
+/// answers unheard, so that a query the runner refuses (its screen not loaded) stops the replay
+/// where it stops the runner. The player's own input goes elsewhere (ReplayAudience).
 class Replayer {
   public:
-    Replayer(flow::Game& game, ui::RealTimeClock& clock, std::vector<Command> commands);
+    Replayer(flow::Game& game, ui::RealTimeClock& clock, std::vector<ScenarioStep> steps);
 
     /// From the clock's present instant, the scenario's 0.
     void start();
     /// The scenario has been played to its end; the game's time stands still there.
-    bool finished() const { return m_next == m_commands.size(); }
+    bool finished() const { return m_next == m_steps.size(); }
     /// Called when a command cannot run (its screen is not loaded), with "line N: REASON"; the
     /// replay stops there.
     std::function<void(const std::string&)> onError;
 
   private:
     void playDue();
-    /// False when the command could not run.
-    bool play(const Command& command);
 
-    flow::Game& m_game;
     ui::RealTimeClock& m_clock;
-    std::vector<Command> m_commands;
+    std::vector<ScenarioStep> m_steps;
+    scenario::Player m_player;
     std::size_t m_next = 0;
-    std::int64_t m_origin = 0;
     std::int64_t m_instant = 0;
 };
 

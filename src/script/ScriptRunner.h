@@ -4,19 +4,15 @@
 // as they happen. The format is fixed, since other people's scenarios are compared byte for byte
 // with what this prints.
 
-#include <array>
-#include <cstdint>
 #include <functional>
 #include <istream>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "flow/Game.h"
-#include "script/ScriptInput.h"
-#include "table/ScreenTable.h"
+#include "scenario/Player.h"
+#include "scenario/ScenarioInput.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam::script {
@@ -28,7 +24,7 @@ class ScriptRunner {
 
     /// Runs every line of `in`; returns the exit status: 0 at the end of the input, 2 after an
     /// error line on `err`, 1 when the output could not be written (also said on `err`).
-    int run(ByteSource& in, std::ostream& err);
+    int run(scenario::ByteSource& in, std::ostream& err);
     int run(std::istream& in, std::ostream& err);
 
     /// Tells why the output stream failed, for the error line; without it the line says only that
@@ -37,37 +33,20 @@ class ScriptRunner {
         m_writeFailureReason = std::move(reason);
     }
 
-    /// Runs one line; throws ScriptError on a bad one.
+    /// Runs one line; throws scenario::ScenarioError on a bad one.
     void execute(std::string_view line);
 
     flow::Game& game() { return m_game; }
     ui::headless::HeadlessWindowSystem& windowSystem() { return m_windowSystem; }
 
   private:
-    flow::ScreenId parseScreen(std::string_view word) const;
-    ui::ObjectRef parseObject(flow::ScreenId id, std::string_view word) const;
-    /// The live screen for a command that needs it loaded.
-    ui::Screen& loadedScreen(flow::ScreenId id) const;
-
-    void menu(const std::vector<std::string_view>& words);
-    void click(const std::vector<std::string_view>& words);
-    void key(const std::vector<std::string_view>& words);
-    void close(const std::vector<std::string_view>& words);
-    void advance(const std::vector<std::string_view>& words);
-    void tick(const std::vector<std::string_view>& words);
-    void set(std::string_view line, const std::vector<std::string_view>& words);
-    void get(const std::vector<std::string_view>& words);
-    void dump(const std::vector<std::string_view>& words);
-    void screens(const std::vector<std::string_view>& words);
-
     /// The error line for lost output; returns its exit status.
     int writeFailed(std::ostream& err) const;
 
     std::ostream& m_out;
     ui::headless::HeadlessWindowSystem m_windowSystem;
     flow::Game m_game;
-    /// Each screen built once from its layout, only to know the names on it after it is gone.
-    std::array<std::unique_ptr<ui::Screen>, flow::kScreenCount> m_names;
+    scenario::Player m_player;
     std::function<std::string()> m_writeFailureReason;
 };
 

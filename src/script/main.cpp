@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "scenario/ScenarioInput.h"
 #include "script/FileOutput.h"
-#include "script/ScriptInput.h"
 #include "script/ScriptRunner.h"
 
 namespace {
@@ -51,6 +51,8 @@ int answer(std::string_view text, kostkolam::script::FileOutput& buffer) {
 
 int main(int argc, char** argv) {
     using namespace kostkolam::script;
+    using kostkolam::scenario::FileSource;
+    using kostkolam::scenario::quoteWord;
     std::ios::sync_with_stdio(false);
     // A reader that went away is lost output, reported as such, not a silent death by signal.
     std::signal(SIGPIPE, SIG_IGN);

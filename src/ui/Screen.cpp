@@ -185,45 +185,7 @@ void Screen::kill() {
 }
 
 std::optional<ObjectRef> Screen::find(std::string_view name) const {
-    const std::optional<NameParts> parts = splitArrayName(name);
-    if (!parts) {
-        return std::nullopt;
-    }
-    if (parts->index) {
-        for (const Button& b : m_bricks) {
-            if (b.layout().name == parts->base && b.layout().arrayIndex == *parts->index) {
-                return b.ref();
-            }
-        }
-        return std::nullopt;
-    }
-    for (const Shape& s : m_shapes) {
-        if (s.layout().name == name) {
-            return s.ref();
-        }
-    }
-    for (const Label& l : m_labels) {
-        if (l.layout().name == name) {
-            return l.ref();
-        }
-    }
-    for (const Button& b : m_buttons) {
-        if (b.layout().name == name) {
-            return b.ref();
-        }
-    }
-    for (const Timer& t : m_timers) {
-        if (t.layout().name == name) {
-            return ObjectRef{ObjectKind::Timer, t.index()};
-        }
-    }
-    const auto menu = m_layout->window.menu;
-    for (std::size_t i = 0; i < menu.size(); ++i) {
-        if (menu[i].name == name) {
-            return ObjectRef{ObjectKind::MenuItem, int(i)};
-        }
-    }
-    return std::nullopt;
+    return findObject(*m_layout, name);
 }
 
 namespace {
@@ -285,24 +247,64 @@ ShownObject* Screen::shownObject(ObjectRef ref) {
     return nullptr;
 }
 
-std::string objectName(const Screen& screen, ObjectRef ref) {
+std::optional<ObjectRef> findObject(const ScreenLayout& layout, std::string_view name) {
+    const std::optional<NameParts> parts = splitArrayName(name);
+    if (!parts) {
+        return std::nullopt;
+    }
+    if (parts->index) {
+        for (const ButtonLayout& b : layout.bricks) {
+            if (b.name == parts->base && b.arrayIndex == *parts->index) {
+                return ObjectRef{ObjectKind::Brick, b.arrayIndex};
+            }
+        }
+        return std::nullopt;
+    }
+    // The groups in the order a screen builds them, each object numbered within its group.
+    const auto inGroup = [name](auto group, ObjectKind kind) -> std::optional<ObjectRef> {
+        for (std::size_t i = 0; i < group.size(); ++i) {
+            if (group[i].name == name) {
+                return ObjectRef{kind, int(i)};
+            }
+        }
+        return std::nullopt;
+    };
+    if (auto found = inGroup(layout.shapes, ObjectKind::Shape)) {
+        return found;
+    }
+    if (auto found = inGroup(layout.labels, ObjectKind::Label)) {
+        return found;
+    }
+    if (auto found = inGroup(layout.buttons, ObjectKind::Button)) {
+        return found;
+    }
+    if (auto found = inGroup(layout.timers, ObjectKind::Timer)) {
+        return found;
+    }
+    return inGroup(layout.window.menu, ObjectKind::MenuItem);
+}
+
+std::string objectName(const ScreenLayout& layout, ObjectRef ref) {
     const auto i = std::size_t(ref.index);
     switch (ref.kind) {
         case ObjectKind::Brick:
-            return std::string(screen.bricks()[i].layout().name) + "(" + std::to_string(ref.index) +
-                   ")";
+            return std::string(layout.bricks[i].name) + "(" + std::to_string(ref.index) + ")";
         case ObjectKind::Shape:
-            return std::string(screen.shapes()[i].layout().name);
+            return std::string(layout.shapes[i].name);
         case ObjectKind::Label:
-            return std::string(screen.labels()[i].layout().name);
+            return std::string(layout.labels[i].name);
         case ObjectKind::Button:
-            return std::string(screen.buttons()[i].layout().name);
+            return std::string(layout.buttons[i].name);
         case ObjectKind::Timer:
-            return std::string(screen.timers()[i].layout().name);
+            return std::string(layout.timers[i].name);
         case ObjectKind::MenuItem:
-            return std::string(screen.menu()[i].name);
+            return std::string(layout.window.menu[i].name);
     }
     return {};
+}
+
+std::string objectName(const Screen& screen, ObjectRef ref) {
+    return objectName(screen.layout(), ref);
 }
 
 }  // namespace kostkolam::ui

@@ -224,7 +224,12 @@ class Screen {
     TimerService* m_timerService = nullptr;
 };
 
+/// Resolves a layout name against the layout itself, as Screen::find does on a screen built from
+/// it: the same kinds and indices, without building the screen.
+std::optional<ObjectRef> findObject(const ScreenLayout& layout, std::string_view name);
+
 /// The display name of an object in the layout: "lblSko", or "cmdBod(7)" for a brick.
+std::string objectName(const ScreenLayout& layout, ObjectRef ref);
 std::string objectName(const Screen& screen, ObjectRef ref);
 
 }  // namespace kostkolam::ui

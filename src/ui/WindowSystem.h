@@ -5,11 +5,17 @@
 // timer falls due. The game's rules see only this; nothing of any toolkit appears here.
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "ui/Screen.h"
 
 namespace kostkolam::ui {
+
+/// The frame of a window in a scenario, in twips: a fixed single border of 3 pixels a side. The
+/// headless backend's windows have it, and the real windows report it instead of their own when
+/// they play a scenario, so that a scenario prints the same outer widths everywhere.
+inline constexpr int kScenarioFrameWidthTwips = 90;
 
 /// A backend's picture of one loaded screen. The model changes first, then the view is told.
 class ScreenView {
@@ -63,6 +69,21 @@ struct MessageBox {
     std::string_view text;
     MessageIcon icon = MessageIcon::Information;
 };
+
+/// What the player saw happen beside the screens' objects, at the game's instant: a message box
+/// shown, or the program's end. A backend reports these as they happen to whoever listens (the
+/// scenario runner prints them, a recording writes them down); how they are written is the
+/// scenario formatter's business, not the backend's.
+struct ShownEvent {
+    enum class Kind : std::uint8_t { MessageBox, End };
+    Kind kind;
+    std::int64_t atMs;
+    /// The box shown, for a MessageBox; its texts are valid during the call only.
+    MessageBox box;
+};
+
+/// Hears each ShownEvent as it happens.
+using EventLog = std::function<void(const ShownEvent&)>;
 
 /// A backend: windows, timers and message boxes for the game.
 class WindowSystem {

@@ -8,6 +8,7 @@
 
 #include "flow/Game.h"
 #include "level/LevelLayouts.h"
+#include "scenario/Formatter.h"
 #include "table/ScreenTable.h"
 #include "ui/headless/HeadlessWindowSystem.h"
 
@@ -36,7 +37,7 @@ class FlowTest : public ::testing::Test {
 
     std::vector<std::string> events;
     ui::headless::HeadlessWindowSystem windowSystem{
-        [this](const std::string& line) { events.push_back(line); }};
+        [this](const ui::ShownEvent& event) { events.push_back(scenario::eventLine(event)); }};
     flow::Game game{windowSystem, table::screens()};
 };
 

@@ -70,7 +70,7 @@ struct RecordedGame {
     MemoryFile expected;
     std::unique_ptr<record::Recorder> recorder;
     ui::headless::HeadlessWindowSystem windows{
-        [this](const std::string& line) { recorder->event(line); }};
+        [this](const ui::ShownEvent& event) { recorder->event(event); }};
     flow::Game game{windows, table::screens()};
 };
 
@@ -230,43 +230,91 @@ TEST(Replayer, PlaysAScenarioInRealTimeToWhereTheRunnerEnds) {
         << answers;
 }
 
-// A recording the runner would refuse cannot be watched either, and the replay says why in the
-// runner's own words.
-TEST(Replayer, RefusesWhatTheRunnerRefusesWithTheSameReason) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"advance 1\nwait 5\n", "line 2: unknown command 'wait'"},
-        {"menu frmLevel4 mnuPausa\n", "line 1: unknown screen 'frmLevel4'"},
-        {"menu frmLevel1 lblSko\n", "line 1: 'lblSko' is not a menu item"},
-        {"menu frmLevel1\n", "line 1: 'menu' takes 2 words"},
-        {"close frmLevel1 now\n", "line 1: 'close' takes 1 word"},
-        {"key frmLevel1 65536\n", "line 1: number out of range 0 to 65535: '65536'"},
-        {"key frmLevel1 a\n", "line 1: not a whole number: 'a'"},
-        {"advance -1\n", "line 1: number out of range 0 to 86400000: '-1'"},
-        {"advance 86400001\n", "line 1: number out of range 0 to 86400000: '86400001'"},
-        {"set frmLevel1 shpKulicka Width 3\n", "line 1: unknown or read-only property 'Width'"},
-        {"set frmLevel1 shpKulicka Left 1e99\n",
-         "line 1: number out of the single-precision range: '1e99'"},
-        {"set frmLevel1 lblSko Visible 2\n", "line 1: expected 0 or 1: '2'"},
-        {"key frmLevel1  97\n", "line 1: two blanks in a row at column 14"},
-        {" screens\n", "line 1: the line starts with a blank"},
-    };
-    for (const auto& [scenario, reason] : cases) {
-        SCOPED_TRACE(scenario);
-        std::istringstream in(scenario);
-        std::string error;
-        EXPECT_FALSE(record::readScenario(in, error));
-        EXPECT_EQ(error, reason);
+/// Reads and plays a scenario as `kostkolam --replay` does, with real time stepped through it;
+/// the reason it was refused ("line N: REASON"), or nothing.
+std::optional<std::string> replayRefusal(const std::string& scenario) {
+    std::istringstream in(scenario);
+    std::string error;
+    auto steps = record::readScenario(in, error);
+    if (!steps) {
+        return error;
+    }
+    SteppedTime time;
+    ui::RealTimeClock clock(time);
+    ClockOnlyWindows windows(clock);
+    flow::Game game(windows, table::screens());
+    game.start();
+    record::Replayer replayer(game, clock, std::move(*steps));
+    std::optional<std::string> refused;
+    replayer.onError = [&refused](const std::string& reason) { refused = reason; };
+    replayer.start();
+    for (int wakes = 0; wakes < 100'000 && !replayer.finished(); ++wakes) {
+        time.ns = time.alarmNs.value_or(time.ns);
+        time.alarmNs.reset();
+        clock.wake();
+    }
+    return refused;
+}
 
-        // The runner stops at the same line for the same reason (the level is loaded first, so
-        // that it gets as far as the line's words).
+// A recording the runner would refuse cannot be watched either, and the replay says why in the
+// runner's own words: for the line's text, its words, names and numbers when the file is read,
+// and for a screen that is not loaded when the line's turn comes.
+TEST(Replayer, RefusesWhatTheRunnerRefusesWithTheSameReason) {
+    using namespace std::string_literals;
+    const std::pair<std::string, const char*> cases[] = {
+        {"advance 1\nwait 5\n", "line 3: unknown command 'wait'"},
+        {"menu frmLevel4 mnuPausa\n", "line 2: unknown screen 'frmLevel4'"},
+        {"menu frmLevel1 lblSko\n", "line 2: 'lblSko' is not a menu item"},
+        {"menu frmLevel1\n", "line 2: 'menu' takes 2 words"},
+        {"close frmLevel1 now\n", "line 2: 'close' takes 1 word"},
+        {"key frmLevel1 65536\n", "line 2: number out of range 0 to 65535: '65536'"},
+        {"key frmLevel1 a\n", "line 2: not a whole number: 'a'"},
+        {"advance -1\n", "line 2: number out of range 0 to 86400000: '-1'"},
+        {"advance 86400001\n", "line 2: number out of range 0 to 86400000: '86400001'"},
+        {"tick frmLevel1 lblSko\n", "line 2: 'lblSko' is not a timer"},
+        {"set frmLevel1 shpKulicka Width 3\n", "line 2: unknown or read-only property 'Width'"},
+        {"set frmLevel1 shpKulicka Left 1e99\n",
+         "line 2: number out of the single-precision range: '1e99'"},
+        {"set frmLevel1 lblSko Visible 2\n", "line 2: expected 0 or 1: '2'"},
+        // Once played by the replay without a word.
+        {"set frmLevel1 tmrHra Caption ahoj\n", "line 2: only labels have a settable Caption"},
+        {"set frmLevel1 shpKulicka Enabled 1\n", "line 2: only timers have Enabled"},
+        {"set frmLevel1 mnuPausa Visible 0\n", "line 2: cannot set Visible of 'mnuPausa'"},
+        {"set Module1 KrokZ 1\n", "line 2: cannot set Module1.KrokZ"},
+        {"get frmLevel1 tmrHra Left\n", "line 2: timers have only Interval and Enabled"},
+        {"get Module1 Krok\n", "line 2: unknown variable Module1.Krok"},
+        {"key frmLevel1  97\n", "line 2: two blanks in a row at column 14"},
+        {" screens\n", "line 2: the line starts with a blank"},
+        // The line's text, before its words: once read whole and then called an unknown command.
+        {"scr\reens\n", "line 2: control character \\x0D at column 4"},
+        {"screens\0\n"s, "line 2: NUL byte \\x00 at column 8"},
+        {"get frmLevel1 lblSko Caption\xC3\n", "line 2: invalid UTF-8 byte \\xC3 at column 29"},
+        {"# " + std::string(70'000, 'x') + "\n", "line 2: line too long"},
+        // The line's turn: its screen is not loaded then.
+        {"menu frmLevel2 mnuPausa\n", "line 2: frmLevel2 is not loaded"},
+        {"get frmLevel2 shpKulicka Interval\n", "line 2: frmLevel2 is not loaded"},
+        {"get frmLevel1 shpKulicka Interval\n", "line 2: unknown property 'Interval'"},
+        {"advance 10\nget frmCihlolam frmCihlolam Width\n", "line 3: frmCihlolam is not loaded"},
+        {"menu frmLevel1 mnuKonec\nset frmLevel1 lblSko Caption 5\n",
+         "line 3: frmLevel1 is not loaded"},
+    };
+    for (const auto& [lines, reason] : cases) {
+        // Level 1 is loaded first, so that each line gets as far as its words.
+        const std::string scenario = "menu frmCihlolam mnuNovahra\n" + lines;
+        SCOPED_TRACE(scenario.substr(0, 80));
+        EXPECT_EQ(replayRefusal(scenario), std::optional<std::string>(reason));
+
         std::ostringstream out;
         std::ostringstream err;
         script::ScriptRunner runner(out);
         std::istringstream again(scenario);
-        runner.execute("menu frmCihlolam mnuNovahra");
         EXPECT_EQ(runner.run(again, err), 2);
         EXPECT_EQ(err.str(), "error: " + std::string(reason) + "\n");
     }
+    // And what the runner plays to its end, the replay plays to its end.
+    EXPECT_EQ(replayRefusal("menu frmCihlolam mnuNovahra\nadvance 4000\nget frmLevel1 lblSko "
+                            "Caption\nmenu frmLevel1 mnuKonec\nget Module1 KrokX\nscreens\n"),
+              std::nullopt);
 }
 
 }  // namespace

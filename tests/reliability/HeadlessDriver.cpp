@@ -6,9 +6,8 @@
 namespace kostkolam::reliability {
 
 HeadlessDriver::HeadlessDriver()
-    : m_windows([this](const std::string& event) {
-          // The log reads "@T msgbox ..." for every message box shown.
-          if (event.find(" msgbox ") != std::string::npos) {
+    : m_windows([this](const ui::ShownEvent& event) {
+          if (event.kind == ui::ShownEvent::Kind::MessageBox) {
               ++m_helpBoxes;
           }
       }) {}

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "RunnerProcess.h"
-#include "script/ScriptInput.h"
+#include "scenario/ScenarioInput.h"
 
 namespace kostkolam::script::test {
 namespace {
+
+using scenario::kLongestLineBytes;
 
 const std::string kTitleOnly =
     "frmCihlolam=shown frmLevel1=unloaded frmLevel2=unloaded frmLevel3=unloaded "

@@ -16,8 +16,8 @@
 #include "flow/Game.h"
 #include "level/Autoplayer.h"
 #include "record/Recorder.h"
+#include "scenario/Formatter.h"
 #include "table/ScreenTable.h"
-#include "ui/Numbers.h"
 #include "ui/Pixels.h"
 #include "ui/web/WebWindowSystem.h"
 
@@ -51,7 +51,8 @@ struct PageGame {
             recorder = std::make_unique<record::Recorder>(game, windowSystem.clock().clock(),
                                                           scenario.stream(), expected.stream());
             windowSystem.setEventSink(*recorder);
-            windowSystem.setEventLog([this](const std::string& line) { recorder->event(line); });
+            windowSystem.setEventLog(
+                [this](const ui::ShownEvent& event) { recorder->event(event); });
         }
     }
 
@@ -74,37 +75,6 @@ const char* answer(std::string text) {
 
 ui::Screen* screenOf(int window) {
     return g_game ? g_game->windowSystem.screenOf(window) : nullptr;
-}
-
-/// A text as a JSON string.
-std::string jsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + '"';
-}
-
-std::string jsonNumber(float value) {
-    return ui::numberText(value);
 }
 
 }  // namespace
@@ -154,22 +124,16 @@ EMSCRIPTEN_KEEPALIVE double kk_now() {
     return g_game ? double(g_game->windowSystem.clock().now()) : 0.0;
 }
 
-/// {"frmCihlolam": "shown", ...}: each screen's load state.
+/// {"frmCihlolam": "shown", ...}: each screen's load state, as the runner's `screens` says it.
 EMSCRIPTEN_KEEPALIVE const char* kk_screens() {
-    std::string out = "{";
-    for (std::size_t i = 0; i < flow::kScreenCount; ++i) {
-        const auto id = flow::ScreenId(i);
-        const auto state = g_game ? g_game->game.state(id) : flow::LoadState::Unloaded;
-        out += (i ? "," : "") + jsonString(table::screenName(id)) + ":" +
-               jsonString(flow::loadStateName(state));
-    }
-    return answer(out + "}");
+    return answer(scenario::screensJson(g_game ? &g_game->game : nullptr));
 }
 
 /// An object of a loaded screen as the model holds it, in the screen's units, and where its
 /// window shows it: {"left":..,"top":..,"width":..,"height":..,"visible":..,"caption":..,
-/// "pixel":{"x":..,"y":..,"width":..,"height":..}} with the pixels in the client area. null for
-/// a screen not loaded or a name not on it.
+/// "pixel":{"x":..,"y":..,"width":..,"height":..}} with the pixels in the client area. The
+/// values are those of the runner's `dump` line for the object. null for a screen not loaded or
+/// a name not on it.
 EMSCRIPTEN_KEEPALIVE const char* kk_object(const char* screenName, const char* objectName) {
     const auto id = table::screenByName(screenName);
     ui::Screen* screen = g_game && id ? g_game->game.screen(*id) : nullptr;
@@ -179,18 +143,11 @@ EMSCRIPTEN_KEEPALIVE const char* kk_object(const char* screenName, const char* o
         return answer("null");
     }
     const ui::PixelRect pixel = ui::pixelRect(object->geometry(), *screen);
-    std::string out = "{\"left\":" + jsonNumber(object->left()) +
-                      ",\"top\":" + jsonNumber(object->top()) +
-                      ",\"width\":" + jsonNumber(object->width()) +
-                      ",\"height\":" + jsonNumber(object->height()) +
-                      ",\"visible\":" + (object->visible() ? "true" : "false");
-    if (ref->kind == ui::ObjectKind::Label) {
-        out += ",\"caption\":" + jsonString(screen->labels()[std::size_t(ref->index)].caption());
-    }
-    out += ",\"pixel\":{\"x\":" + std::to_string(pixel.left) +
-           ",\"y\":" + std::to_string(pixel.top) + ",\"width\":" + std::to_string(pixel.width) +
-           ",\"height\":" + std::to_string(pixel.height) + "}}";
-    return answer(out);
+    return answer(scenario::objectJson(*screen, *ref,
+                                       "\"pixel\":{\"x\":" + std::to_string(pixel.left) +
+                                           ",\"y\":" + std::to_string(pixel.top) +
+                                           ",\"width\":" + std::to_string(pixel.width) +
+                                           ",\"height\":" + std::to_string(pixel.height) + "}"));
 }
 
 /// The recording so far: 0 the scenario, 1 what the game showed. Empty when not recording.

@@ -23,20 +23,6 @@ class HeadlessView final : public ScreenView {
 
 }  // namespace
 
-std::string quoted(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out += '"';
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-        }
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 HeadlessWindowSystem::HeadlessWindowSystem(EventLog log) : m_log(std::move(log)) {}
 
 void HeadlessWindowSystem::attach(Screen& screen) {
@@ -44,23 +30,17 @@ void HeadlessWindowSystem::attach(Screen& screen) {
     screen.setTimerService(&m_clock);
 }
 
-std::string messageBoxEvent(const MessageBox& box) {
-    return "msgbox title=" + quoted(box.title) +
-           " icon=information buttons=ok text=" + quoted(box.text);
-}
-
 void HeadlessWindowSystem::messageBox(Screen&, const MessageBox& box) {
-    log(messageBoxEvent(box));
+    // Answered with OK at once: nothing waits for a player here.
+    if (m_log) {
+        m_log({ShownEvent::Kind::MessageBox, m_clock.now(), box});
+    }
 }
 
 void HeadlessWindowSystem::quit() {
     m_quit = true;
-    log("end");
-}
-
-void HeadlessWindowSystem::log(const std::string& what) {
     if (m_log) {
-        m_log("@" + std::to_string(m_clock.now()) + " " + what);
+        m_log({ShownEvent::Kind::End, m_clock.now(), {}});
     }
 }
 

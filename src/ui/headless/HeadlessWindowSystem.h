@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "ui/VirtualClock.h"
@@ -9,14 +8,12 @@
 namespace kostkolam::ui::headless {
 
 /// The window system without windows: screens exist only as their models, time is a virtual
-/// clock, and message boxes are answered at once. What a player would have seen pops up as a line
-/// in the event log: "@T msgbox ..." and "@T end".
+/// clock, and message boxes are answered at once. What a player would have seen is reported to
+/// the event log: each message box, and the end.
 class HeadlessWindowSystem final : public WindowSystem {
   public:
     /// The frame this backend pretends each window has, in twips.
-    static constexpr int kFrameWidthTwips = 90;
-
-    using EventLog = std::function<void(const std::string&)>;
+    static constexpr int kFrameWidthTwips = kScenarioFrameWidthTwips;
 
     explicit HeadlessWindowSystem(EventLog log = {});
 
@@ -33,19 +30,10 @@ class HeadlessWindowSystem final : public WindowSystem {
     void advance(std::int64_t ms) { m_clock.advance(ms, *m_sink); }
 
   private:
-    void log(const std::string& what);
-
     VirtualClock m_clock;
     EventSink* m_sink = nullptr;
     EventLog m_log;
     bool m_quit = false;
 };
-
-/// What the event log says of a message box: "msgbox title=... icon=information buttons=ok
-/// text=...". The desktop backend's recordings say the same.
-std::string messageBoxEvent(const MessageBox& box);
-
-/// A caption as the event log and the scenario runner print it: in double quotes, with \" and \\.
-std::string quoted(std::string_view text);
 
 }  // namespace kostkolam::ui::headless

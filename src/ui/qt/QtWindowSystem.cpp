@@ -8,7 +8,6 @@
 
 #include "ui/Pixels.h"
 #include "ui/Units.h"
-#include "ui/headless/HeadlessWindowSystem.h"
 #include "ui/qt/Appearance.h"
 #include "ui/qt/ScreenWindow.h"
 
@@ -18,8 +17,8 @@ namespace kostkolam::ui::qt {
 /// to the window system when the screen is destroyed.
 class QtWindowSystem::View final : public ScreenView {
   public:
-    View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window)
-        : m_system(system), m_window(std::move(window)) {}
+    View(QtWindowSystem& system, std::unique_ptr<ScreenWindow> window, int clientWidthTwips)
+        : m_system(system), m_window(std::move(window)), m_clientWidthTwips(clientWidthTwips) {}
     ~View() override { m_system.retire(m_window.release()); }
     View(const View&) = delete;
     View& operator=(const View&) = delete;
@@ -38,6 +37,9 @@ class QtWindowSystem::View final : public ScreenView {
     }
     void captionChanged(int label) override { m_window->captionChanged(label); }
     float outerWidthTwips() const override {
+        if (m_system.m_reportedFrameTwips) {
+            return float(m_clientWidthTwips + *m_system.m_reportedFrameTwips);
+        }
         return float(m_window->frameGeometry().width() * kTwipsPerPixel);
     }
     void unloaded() override { m_window->detach(); }
@@ -45,9 +47,12 @@ class QtWindowSystem::View final : public ScreenView {
   private:
     QtWindowSystem& m_system;
     std::unique_ptr<ScreenWindow> m_window;
+    int m_clientWidthTwips;
 };
 
-QtWindowSystem::QtWindowSystem() : m_defaultFont(QApplication::font()) {
+QtWindowSystem::QtWindowSystem(RealTimeSource* time)
+    : m_clock(time ? *time : static_cast<RealTimeSource&>(m_alarm)),
+      m_defaultFont(QApplication::font()) {
     // The game ends the program itself, also when its last window merely closes.
     QApplication::setQuitOnLastWindowClosed(false);
     installAccessibleFactory();
@@ -89,12 +94,13 @@ void QtWindowSystem::attach(Screen& screen) {
     auto window =
         std::make_unique<ScreenWindow>(screen, m_clock, m_pictures, m_defaultFont, m_accessibility);
     screen.setTimerService(&m_clock);
-    screen.setView(std::make_unique<View>(*this, std::move(window)));
+    screen.setView(
+        std::make_unique<View>(*this, std::move(window), screen.layout().window.clientWidthTwips));
 }
 
-void QtWindowSystem::log(const std::string& what) {
+void QtWindowSystem::log(ShownEvent::Kind kind, const MessageBox& box) {
     if (m_log) {
-        m_log("@" + std::to_string(m_clock.now()) + " " + what);
+        m_log({kind, m_clock.now(), box});
     }
 }
 
@@ -107,7 +113,7 @@ void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
     QMessageBox dialog(QMessageBox::Information, toQString(box.title), toQString(box.text),
                        QMessageBox::Ok, windowOf(owner));
     dialog.setWindowModality(Qt::ApplicationModal);
-    log(headless::messageBoxEvent(box));
+    log(ShownEvent::Kind::MessageBox, box);
     if (m_messageBoxHook) {
         // Runs inside the box's own event loop, so the box is on the desktop by then.
         QTimer::singleShot(0, &dialog, [this, &dialog] { m_messageBoxHook(dialog); });
@@ -117,7 +123,7 @@ void QtWindowSystem::messageBox(Screen& owner, const MessageBox& box) {
 
 void QtWindowSystem::quit() {
     m_quitRequested = true;
-    log("end");
+    log(ShownEvent::Kind::End);
     // Without a running event loop there is nothing to leave; asking anyway would make the next
     // loop (a later message box's) return at once.
     if (QThread::currentThread()->loopLevel() > 0) {

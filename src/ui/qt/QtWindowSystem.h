@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ui/RealTimeClock.h"
@@ -27,10 +28,10 @@ class QtWindowSystem final : public WindowSystem {
   public:
     /// Called with each message box right after it has been shown, before it is answered.
     using MessageBoxHook = std::function<void(QMessageBox&)>;
-    /// Hears "@T msgbox ..." and "@T end" as the scenario runner prints them.
-    using EventLog = std::function<void(const std::string&)>;
 
-    QtWindowSystem();
+    /// The game's time follows the real monotonic clock, or `time` when given (a scenario that
+    /// says when time passes); `time` must outlive the window system.
+    explicit QtWindowSystem(RealTimeSource* time = nullptr);
     ~QtWindowSystem() override;
     QtWindowSystem(const QtWindowSystem&) = delete;
     QtWindowSystem& operator=(const QtWindowSystem&) = delete;
@@ -44,6 +45,11 @@ class QtWindowSystem final : public WindowSystem {
     /// it to reach the game at the virtual instant it arrived.
     RealTimeClock& clock() { return m_clock; }
     void setEventLog(EventLog log) { m_log = std::move(log); }
+
+    /// Each window reports its outer width as its client width plus `twips`, not its real frame:
+    /// for playing scenarios, whose outer widths are those of windows with the frame
+    /// kScenarioFrameWidthTwips. Nothing: the window's own frame, as the desktop draws it.
+    void setReportedFrame(std::optional<int> twips) { m_reportedFrameTwips = twips; }
 
     /// Lets a test read and answer the message boxes instead of a player.
     void setMessageBoxHook(MessageBoxHook hook) { m_messageBoxHook = std::move(hook); }
@@ -71,7 +77,7 @@ class QtWindowSystem final : public WindowSystem {
         QTimer m_timer;
     };
 
-    void log(const std::string& what);
+    void log(ShownEvent::Kind kind, const MessageBox& box = {});
 
     /// Takes over the detached window of a destroyed screen and deletes it once control is back
     /// in the event loop: the destruction may have been set off by the window's own menu or
@@ -80,7 +86,7 @@ class QtWindowSystem final : public WindowSystem {
     void deleteRetired();
 
     Alarm m_alarm{*this};
-    RealTimeClock m_clock{m_alarm};
+    RealTimeClock m_clock;
     EventLog m_log;
     PictureCache m_pictures;
     QFont m_defaultFont;
@@ -92,6 +98,7 @@ class QtWindowSystem final : public WindowSystem {
     QObject m_queue;
     bool m_deletionQueued = false;
     MessageBoxHook m_messageBoxHook;
+    std::optional<int> m_reportedFrameTwips;
     bool m_quitRequested = false;
 };
 

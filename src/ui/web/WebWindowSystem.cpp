@@ -8,7 +8,6 @@
 
 #include "ui/Pixels.h"
 #include "ui/Units.h"
-#include "ui/headless/HeadlessWindowSystem.h"
 
 // The page's side of the window system: desktop.js puts its desktop at Module.desktop. Every
 // string crosses as UTF-8; a colour is 0x00BBGGRR, 0x80000000 + n for the desktop's system colour
@@ -258,20 +257,20 @@ void WebWindowSystem::forget(int window) {
     std::erase_if(m_windows, [window](const auto& entry) { return entry.first == window; });
 }
 
-void WebWindowSystem::log(const std::string& what) {
+void WebWindowSystem::log(ShownEvent::Kind kind, const MessageBox& box) {
     if (m_log) {
-        m_log("@" + std::to_string(m_clock.now()) + " " + what);
+        m_log({kind, m_clock.now(), box});
     }
 }
 
 void WebWindowSystem::messageBox(Screen&, const MessageBox& box) {
-    log(headless::messageBoxEvent(box));
+    log(ShownEvent::Kind::MessageBox, box);
     kk_message_box(text(box.title).c_str(), text(box.text).c_str());
 }
 
 void WebWindowSystem::quit() {
     m_quitRequested = true;
-    log("end");
+    log(ShownEvent::Kind::End);
     m_alarm.cancelAlarm();
     kk_quit();
 }

@@ -18,9 +18,6 @@ namespace kostkolam::ui::web {
 
 class WebWindowSystem final : public WindowSystem {
   public:
-    /// Hears "@T msgbox ..." and "@T end" as the scenario runner prints them.
-    using EventLog = std::function<void(const std::string&)>;
-
     WebWindowSystem();
     ~WebWindowSystem() override;
     WebWindowSystem(const WebWindowSystem&) = delete;
@@ -62,7 +59,7 @@ class WebWindowSystem final : public WindowSystem {
         long m_timeout = 0;
     };
 
-    void log(const std::string& what);
+    void log(ShownEvent::Kind kind, const MessageBox& box = {});
     void forget(int window);
 
     Alarm m_alarm{*this};

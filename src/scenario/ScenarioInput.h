@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kostkolam::script {
+namespace kostkolam::scenario {
 
 /// The longest line a scenario may hold, in bytes, without its line ending.
 inline constexpr std::size_t kLongestLineBytes = 65'536;
@@ -97,4 +97,4 @@ std::string quoteWord(std::string_view word);
 /// The same without the quotes, for a word that a message writes inside a longer name.
 std::string escapeWord(std::string_view word);
 
-}  // namespace kostkolam::script
+}  // namespace kostkolam::scenario

@@ -1,11 +1,11 @@
-#include "script/ScriptInput.h"
+#include "scenario/ScenarioInput.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-namespace kostkolam::script {
+namespace kostkolam::scenario {
 
 namespace {
 
@@ -231,4 +231,4 @@ std::string quoteWord(std::string_view word) {
     return "'" + escapeWord(word) + "'";
 }
 
-}  // namespace kostkolam::script
+}  // namespace kostkolam::scenario

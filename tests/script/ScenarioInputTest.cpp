@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "script/ScriptInput.h"
+#include "scenario/ScenarioInput.h"
 
-namespace kostkolam::script {
+namespace kostkolam::scenario {
 namespace {
 
 /// Hands out the input a few bytes per read, as a pipe may.
@@ -112,4 +112,4 @@ TEST(QuoteWord, EscapesAndCuts) {
 }
 
 }  // namespace
-}  // namespace kostkolam::script
+}  // namespace kostkolam::scenario

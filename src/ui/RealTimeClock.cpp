@@ -74,7 +74,9 @@ void RealTimeClock::standStill() {
     }
     // The instant is taken first: the ticks delivered here take time of their own.
     m_stillSinceNs = m_source.nowNs();
-    catchUp();
+    if (m_sink) {
+        catchUp();
+    }
     m_alarm.reset();
     m_source.cancelAlarm();
 }

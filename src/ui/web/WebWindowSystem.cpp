@@ -2,6 +2,7 @@
 
 #include <emscripten/emscripten.h>
 #include <emscripten/eventloop.h>
+#include <emscripten/html5.h>
 
 #include <algorithm>
 #include <string>
@@ -237,9 +238,40 @@ void WebWindowSystem::Alarm::rang(void* system) {
     self.m_clock.wake();
 }
 
-WebWindowSystem::WebWindowSystem() = default;
+namespace {
 
-WebWindowSystem::~WebWindowSystem() = default;
+EM_BOOL visibilityChanged(int, const EmscriptenVisibilityChangeEvent* event, void* system) {
+    static_cast<WebWindowSystem*>(system)->pageHidden(event->hidden);
+    return EM_FALSE;
+}
+
+}  // namespace
+
+// One game's window system lives on a page at a time: the page lets one game go before it starts
+// the next, so the one handler of the document's visibility changes is this system's.
+WebWindowSystem::WebWindowSystem() {
+    emscripten_set_visibilitychange_callback(this, EM_FALSE, &visibilityChanged);
+    // A page opened behind another tab starts hidden.
+    EmscriptenVisibilityChangeEvent status{};
+    if (emscripten_get_visibility_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.hidden) {
+        m_clock.standStill();
+    }
+}
+
+WebWindowSystem::~WebWindowSystem() {
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
+}
+
+void WebWindowSystem::pageHidden(bool hidden) {
+    if (m_quitRequested) {
+        return;
+    }
+    if (hidden) {
+        m_clock.standStill();
+    } else {
+        m_clock.goOn();
+    }
+}
 
 void WebWindowSystem::attach(Screen& screen) {
     auto view = std::make_unique<View>(*this, screen);

@@ -31,15 +31,9 @@ async function servedCopy() {
   };
 }
 
-async function siteFiles(folder, under = folder) {
-  const files = [];
-  for (const entry of await readdir(under, { withFileTypes: true })) {
-    const path = join(under, entry.name);
-    if (entry.isDirectory()) files.push(...await siteFiles(folder, path));
-    else files.push(relative(folder, path).split(sep).join('/'));
-  }
-  return files.sort();
-}
+const siteFiles = async (folder) => (await readdir(folder, { recursive: true, withFileTypes: true }))
+  .filter((entry) => entry.isFile())
+  .map((entry) => relative(folder, join(entry.parentPath ?? entry.path, entry.name)).split(sep).join('/')).sort();
 
 /// Asks the server for a new service worker and waits until the one it brings, if any, is
 /// installed or has failed: 'installed', 'redundant', or null when the server has no new one.

@@ -2,7 +2,6 @@
 
 #include <emscripten/emscripten.h>
 #include <emscripten/eventloop.h>
-#include <emscripten/html5.h>
 
 #include <algorithm>
 #include <string>
@@ -238,28 +237,35 @@ void WebWindowSystem::Alarm::rang(void* system) {
     self.m_clock.wake();
 }
 
-namespace {
+// The document's visibility changes, handed to the window system at `system`; whether the page
+// is hidden now.
+// clang-format off
+EM_JS(int, kk_watch_visibility, (void* system), {
+    Module.kkVisibilityChanged = () => Module._kk_page_hidden(system, document.hidden);
+    document.addEventListener('visibilitychange', Module.kkVisibilityChanged);
+    return document.hidden;
+});
+EM_JS(void, kk_forget_visibility, (), {
+    document.removeEventListener('visibilitychange', Module.kkVisibilityChanged);
+    delete Module.kkVisibilityChanged;
+});
+// clang-format on
 
-EM_BOOL visibilityChanged(int, const EmscriptenVisibilityChangeEvent* event, void* system) {
-    static_cast<WebWindowSystem*>(system)->pageHidden(event->hidden);
-    return EM_FALSE;
+extern "C" EMSCRIPTEN_KEEPALIVE void kk_page_hidden(void* system, int hidden) {
+    static_cast<WebWindowSystem*>(system)->pageHidden(hidden != 0);
 }
 
-}  // namespace
-
 // One game's window system lives on a page at a time: the page lets one game go before it starts
-// the next, so the one handler of the document's visibility changes is this system's.
+// the next.
 WebWindowSystem::WebWindowSystem() {
-    emscripten_set_visibilitychange_callback(this, EM_FALSE, &visibilityChanged);
     // A page opened behind another tab starts hidden.
-    EmscriptenVisibilityChangeEvent status{};
-    if (emscripten_get_visibility_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.hidden) {
+    if (kk_watch_visibility(this)) {
         m_clock.standStill();
     }
 }
 
 WebWindowSystem::~WebWindowSystem() {
-    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, nullptr);
+    kk_forget_visibility();
 }
 
 void WebWindowSystem::pageHidden(bool hidden) {

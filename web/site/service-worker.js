@@ -22,6 +22,16 @@ const SCOPE = new URL('./', self.location).href;
 const CACHE_PREFIX = `kostkolam ${new URL(SCOPE).pathname} `;
 const CACHE = CACHE_PREFIX + BUILD.version;
 
+const TAKING_OVER = `<!DOCTYPE html>
+<html lang="cs"><title>Kostkolam</title><link rel="icon" href="icon.png">
+<script>
+  const workers = navigator.serviceWorker;
+  workers.addEventListener('controllerchange', () => location.reload());
+  workers.getRegistration().then((registration) => {
+    if (!registration || !registration.waiting) location.reload();
+  });
+</script>`;
+
 function hex(buffer) {
   return Array.from(new Uint8Array(buffer), (byte) => byte.toString(16).padStart(2, '0')).join('');
 }
@@ -69,10 +79,11 @@ async function answer(request) {
   const navigation = request.mode === 'navigate';
   if (navigation && self.registration.waiting && (await self.clients.matchAll()).length < 2) {
     // A new build is ready and the page being left or reloaded is the last one of this build:
-    // the new build takes over, and the page loads again, all of it from the new build.
+    // the new build takes over, and a stand-in page loads the page again once it has, all of it
+    // from the new build. (Not at once: the new worker can take over only once this one has
+    // answered, and a page loading itself again and again would keep it answering.)
     self.registration.waiting.postMessage('take over');
-    return new Response('<!DOCTYPE html><link rel="icon" href="icon.png">',
-                        { headers: { 'Content-Type': 'text/html; charset=utf-8', Refresh: '0' } });
+    return new Response(TAKING_OVER, { headers: { 'Content-Type': 'text/html; charset=utf-8' } });
   }
   let url = request.url;
   if (navigation) {

@@ -1,11 +1,11 @@
-// The site installed and kept offline, served from a folder of its own (/hry/kostkolam/) as any
-// static server would: chromium finds nothing against installing it, and after one visit the page
-// opens and plays a level with the server gone. A new build put on the server is taken whole at
-// the next visit, never one file of it before the others, and the old build's cache goes. Where no
-// service worker can run, the page plays all the same.
+// The site installed and kept offline, served from a folder of its own (/hry/kostkolam/): nothing
+// against installing it, and after one visit a level plays with the server gone. A new build is
+// taken whole at the next visit, not while the server has only part of it, and the old cache goes.
+// Where no service worker can run, the page plays all the same.
 
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { cp, readdir, readFile, writeFile } from 'node:fs/promises';
 import { join, relative, sep } from 'node:path';
 import { promisify } from 'node:util';
@@ -19,127 +19,102 @@ import {
 const FOLDER = 'hry/kostkolam/';
 const WORKER = 'service-worker.js';
 
-/// A copy of the built site under FOLDER of a new temporary root, served.
-async function servedCopy() {
+/// A copy of the built site in FOLDER of a new root, served, and a browser; `open` loads the page.
+async function session() {
   const root = await temporaryFolder();
   const site = join(root.folder, FOLDER);
   await cp(paths.site, site, { recursive: true });
   const server = await serve(root.folder);
+  const browser = await launchBrowser();
+  const url = new URL(FOLDER, server.url).href;
   return {
-    site, server, url: new URL(FOLDER, server.url).href,
-    close: async () => { await server.close(); await root.remove(); },
+    site, server, browser, url,
+    open: async (setUp) => {
+      const page = await openPage(browser, 'about:blank');
+      if (setUp) await page.evaluateOnNewDocument(setUp);
+      await page.goto(url, { waitUntil: 'load' });
+      await ready(page);
+      return page;
+    },
+    close: async () => { await browser.close(); await server.close(); await root.remove(); },
   };
 }
 
 const siteFiles = async (folder) => (await readdir(folder, { recursive: true, withFileTypes: true }))
-  .filter((entry) => entry.isFile())
-  .map((entry) => relative(folder, join(entry.parentPath ?? entry.path, entry.name)).split(sep).join('/')).sort();
+  .filter((entry) => entry.isFile() && entry.name !== WORKER)
+  .map((entry) => relative(folder, join(entry.parentPath ?? entry.path, entry.name)).split(sep).join('/'))
+  .sort();
 
-/// Asks the server for a new service worker and waits until the one it brings, if any, is
-/// installed or has failed: 'installed', 'redundant', or null when the server has no new one.
+/// The site's worker once it is active: its scope.
+const keptAt = (page) => page.evaluate(() => navigator.serviceWorker.ready.then((r) => r.scope));
+
+/// Asks the server for a new worker: 'installed' or 'redundant' once the new one is either, null
+/// when there is none.
 const checkForNewBuild = (page) => page.evaluate(async () => {
   const registration = await navigator.serviceWorker.getRegistration();
   await registration.update();
   const worker = registration.installing;
-  if (!worker) return null;
-  return new Promise((done) => {
+  return worker && new Promise((done) => {
     const settled = () => ['installed', 'redundant'].includes(worker.state) && done(worker.state);
     worker.addEventListener('statechange', settled);
     settled();
   });
 });
 
-/// Waits until the site's worker is active and in charge of the page's next loads.
-const activeWorker = (page) => page.evaluate(async () => {
-  const registration = await navigator.serviceWorker.ready;
-  const worker = registration.active;
-  await new Promise((done) => {
-    const settled = () => worker.state === 'activated' && done();
-    worker.addEventListener('statechange', settled);
-    settled();
-  });
-  return { script: worker.scriptURL, scope: registration.scope };
-});
+/// The origin's caches: name → the paths it holds.
+const cachesOf = (page) => page.evaluate(async () => Object.fromEntries(await Promise.all(
+  (await caches.keys()).map(async (name) => [name, (await (await caches.open(name)).keys())
+    .map((request) => new URL(request.url).pathname).sort()]))));
 
-/// The caches of the page's origin, each with the paths it holds.
-const cachesOf = (page) => page.evaluate(async () => {
-  const found = {};
-  for (const name of await caches.keys()) {
-    const cache = await caches.open(name);
-    found[name] = (await cache.keys()).map((request) => new URL(request.url).pathname).sort();
-  }
-  return found;
-});
-
-/// Reloads the page, which may load again by itself once, and waits for the title window.
+/// Reloads the page, which may load itself once more, and waits for the title window.
 async function reload(page) {
   await page.reload({ waitUntil: 'load' });
-  await until(() => page.evaluate(() => window.kostkolam !== undefined).catch(() => false),
-              (loaded) => loaded);
+  await until(() => page.evaluate(() => window.kostkolam !== undefined).catch(() => false), Boolean);
   await ready(page);
 }
 
-const text = (page, path) => page.evaluate((p) => fetch(p).then((r) => r.text()), path);
+const served = (page, path) => page.evaluate((p) => fetch(p).then((r) => r.text()), path);
 
 describe('the site installed and kept offline', () => {
-  let copy, browser, page;
-
+  let site, page;
   before(async () => {
-    copy = await servedCopy();
-    browser = await launchBrowser();
-    page = await openPage(browser, copy.url);
-    await ready(page);
+    site = await session();
+    page = await site.open();
   });
-  after(async () => {
-    await browser?.close();
-    await copy?.close();
-  });
+  after(() => site?.close());
 
   it('can be installed: a manifest with its icons, and nothing against it', async () => {
-    const worker = await activeWorker(page);
-    assert.deepEqual(worker, { script: copy.url + WORKER, scope: copy.url });
-    const session = await page.createCDPSession();
-    const { installabilityErrors } = await session.send('Page.getInstallabilityErrors');
-    assert.deepEqual(installabilityErrors, []);
-    const { url, errors, data } = await session.send('Page.getAppManifest');
-    await session.detach();
-    assert.deepEqual(errors, []);
-    assert.equal(url, copy.url + 'manifest.webmanifest');
+    assert.equal(await keptAt(page), site.url);
+    const cdp = await page.createCDPSession();
+    assert.deepEqual((await cdp.send('Page.getInstallabilityErrors')).installabilityErrors, []);
+    const { url, errors, data } = await cdp.send('Page.getAppManifest');
+    assert.deepEqual([url, errors], [site.url + 'manifest.webmanifest', []]);
     const manifest = JSON.parse(data);
+    assert.ok(manifest.name && manifest.short_name && manifest.theme_color && manifest.background_color);
     assert.equal(manifest.lang, 'cs');
     assert.ok(['standalone', 'minimal-ui'].includes(manifest.display));
-    // Written relative to the manifest, so that they name the folder it is served from.
-    assert.equal(new URL(manifest.start_url, url).href, copy.url);
-    assert.equal(new URL(manifest.scope, url).href, copy.url);
-    assert.ok(manifest.name && manifest.short_name && manifest.theme_color &&
-              manifest.background_color);
-
-    // Each icon is as large as it says; the maskable one fills its square to the corners.
-    const sizes = new Set();
-    for (const icon of manifest.icons) {
-      const picture = decodePng(await readFile(join(copy.site, icon.src)));
+    // Relative to the manifest, they name the folder it is served from.
+    assert.deepEqual([manifest.start_url, manifest.scope].map((u) => new URL(u, url).href),
+                     [site.url, site.url]);
+    // Each icon is as large as it says; a maskable one fills its square to the corners.
+    const icons = manifest.icons.map((icon) => {
+      const picture = decodePng(readFileSync(join(site.site, icon.src)));
       assert.equal(`${picture.width}x${picture.height}`, icon.sizes, icon.src);
-      sizes.add(`${icon.sizes} ${icon.purpose}`);
-      const corner = pixelAt(picture, 0, 0, 1);
-      assert.equal(corner.a, icon.purpose === 'maskable' ? 255 : 0, `corner of ${icon.src}`);
-    }
+      assert.equal(pixelAt(picture, 0, 0, 1).a, icon.purpose === 'maskable' ? 255 : 0, icon.src);
+      return `${icon.sizes} ${icon.purpose}`;
+    });
     for (const wanted of ['192x192 any', '512x512 any', '512x512 maskable']) {
-      assert.ok(sizes.has(wanted), `no icon of ${wanted}`);
+      assert.ok(icons.includes(wanted), `no icon of ${wanted}`);
     }
   });
 
   it('after one visit, opens and plays a level with the server gone', async () => {
-    await activeWorker(page);
-    const kept = Object.entries(await cachesOf(page));
-    assert.equal(kept.length, 1, `caches: ${kept.map(([name]) => name)}`);
-    const files = (await siteFiles(copy.site)).filter((path) => path !== WORKER);
-    assert.deepEqual(kept[0][1], files.map((path) => `/${FOLDER}${path}`));
-
-    await copy.server.close();
+    const files = await siteFiles(site.site);
+    assert.deepEqual(Object.values(await cachesOf(page)), [files.map((f) => `/${FOLDER}${f}`)]);
+    await site.server.close();
     await reload(page);
     await startLevel1(page);
     await waitForServe(page);
-    // Every file answers, the fonts are the page's own.
     const answered = await page.evaluate((list) => Promise.all(list.map(
         (path) => fetch(path).then((r) => r.ok, () => false))), files);
     assert.deepEqual(files.filter((_, i) => !answered[i]), []);
@@ -149,89 +124,74 @@ describe('the site installed and kept offline', () => {
 });
 
 describe('a new build on the server', () => {
-  let copy, browser, page, build;
-
+  let site, page, next;
   before(async () => {
-    copy = await servedCopy();
-    browser = await launchBrowser();
-    page = await openPage(browser, copy.url);
-    await ready(page);
-    await activeWorker(page);
-    // The next build, beside the served one: a changed style sheet and its worker.
-    build = await temporaryFolder();
-    await cp(copy.site, build.folder, { recursive: true });
-    const style = await readFile(join(build.folder, 'style.css'), 'utf8');
-    await writeFile(join(build.folder, 'style.css'), `${style}/* the next build */\n`);
-    await promisify(execFile)(process.execPath, [
-      join(paths.top, 'web', 'make-service-worker.mjs'), build.folder,
-      join(paths.top, 'web', 'site', WORKER), join(build.folder, WORKER)]);
+    site = await session();
+    page = await site.open();
+    await keptAt(page);
+    // The next build beside it: a changed style sheet, and its worker.
+    next = await temporaryFolder();
+    await cp(site.site, next.folder, { recursive: true });
+    await writeFile(join(next.folder, 'style.css'),
+                    `${await readFile(join(next.folder, 'style.css'), 'utf8')}/* the next build */\n`);
+    await promisify(execFile)(process.execPath, [join(paths.top, 'web', 'make-service-worker.mjs'),
+      next.folder, join(paths.top, 'web', 'site', WORKER), join(next.folder, WORKER)]);
   });
   after(async () => {
-    await browser?.close();
-    await copy?.close();
-    await build?.remove();
+    await site?.close();
+    await next?.remove();
   });
 
-  it('is not taken while the server has only some of it', async () => {
+  it('is not taken while the server has only part of it', async () => {
     const before = await cachesOf(page);
-    await cp(join(build.folder, WORKER), join(copy.site, WORKER));
+    await cp(join(next.folder, WORKER), join(site.site, WORKER));
     assert.equal(await checkForNewBuild(page), 'redundant');
     assert.deepEqual(await cachesOf(page), before);
     await reload(page);
-    assert.doesNotMatch(await text(page, 'style.css'), /the next build/);
+    assert.doesNotMatch(await served(page, 'style.css'), /the next build/);
   });
 
   it('is taken whole at the next visit, and the old cache goes', async () => {
     const [old] = Object.keys(await cachesOf(page));
-    await cp(join(build.folder, 'style.css'), join(copy.site, 'style.css'));
+    await cp(join(next.folder, 'style.css'), join(site.site, 'style.css'));
     await reload(page);
-    // The visit that finds the new build plays the one it has while the new one is kept.
+    // The visit that finds it plays the build it has while the new one is kept.
     assert.equal(await checkForNewBuild(page), 'installed');
-    assert.doesNotMatch(await text(page, 'style.css'), /the next build/);
+    assert.doesNotMatch(await served(page, 'style.css'), /the next build/);
     assert.equal(Object.keys(await cachesOf(page)).length, 2);
 
     await reload(page);
-    assert.match(await text(page, 'style.css'), /the next build/);
-    assert.equal(await text(page, WORKER), await readFile(join(build.folder, WORKER), 'utf8'));
+    assert.match(await served(page, 'style.css'), /the next build/);
+    assert.equal(await served(page, WORKER), await readFile(join(next.folder, WORKER), 'utf8'));
     const kept = Object.keys(await cachesOf(page));
-    assert.equal(kept.length, 1);
-    assert.notEqual(kept[0], old);
+    assert.ok(kept.length === 1 && kept[0] !== old, `caches: ${kept}`);
     await startLevel1(page);
     assert.deepEqual(page.kostkolamErrors, []);
   });
 });
 
 describe('where no service worker can run', () => {
-  let copy, browser;
+  let site;
+  before(async () => { site = await session(); });
+  after(() => site?.close());
 
-  before(async () => {
-    copy = await servedCopy();
-    browser = await launchBrowser();
-  });
-  after(async () => {
-    await browser?.close();
-    await copy?.close();
-  });
-
-  const cases = [
-    ['a browser without service workers', () => { delete Navigator.prototype.serviceWorker; }],
+  // How each is made, and what the page has done once it has tried to register its worker.
+  for (const [where, setUp, tried] of [
+    ['a browser without service workers', () => { delete Navigator.prototype.serviceWorker; },
+     () => true],
     ['a private window that refuses them', () => {
-      ServiceWorkerContainer.prototype.register = () => Promise.reject(new DOMException(
-        'Service workers are not available here', 'SecurityError'));
-    }],
-  ];
-  for (const [what, setUp] of cases) {
-    it(`the page plays in ${what}, kept nowhere`, async () => {
-      const page = await browser.newPage({ type: 'window' });
-      const errors = [];
-      page.on('pageerror', (error) => errors.push(String(error)));
-      page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
-      await page.evaluateOnNewDocument(setUp);
-      await page.goto(copy.url, { waitUntil: 'load' });
-      await ready(page);
+      ServiceWorkerContainer.prototype.register = () => {
+        window.refused = true;
+        return Promise.reject(new DOMException('Service workers are not available', 'SecurityError'));
+      };
+    }, () => window.refused === true],
+  ]) {
+    it(`the page plays in ${where}, kept nowhere`, async () => {
+      const page = await site.open(setUp);
+      await until(() => page.evaluate(tried), Boolean);
       await startLevel1(page);
       assert.deepEqual(await cachesOf(page), {});
-      assert.deepEqual(errors, []);
+      assert.deepEqual(page.kostkolamErrors, []);
       await page.close();
     });
   }

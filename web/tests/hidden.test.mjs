@@ -75,14 +75,10 @@ describe('a hidden page', () => {
     assert.ok(dueAfter > 0 && dueAfter <= 50, `next tick ${dueAfter} ms after the page was hidden`);
     assert.equal(hidden.now, change.now);
 
-    // A second of the real time passes unseen, looked at ten times.
+    // The hidden stretch: a second of real time the game must not see.
     const seenBefore = (await seenSince(page, 0)).length;
-    const start = Date.now();
-    while (Date.now() - start < 1000) {
-      const still = await objects(page, LEVEL, ['shpKulicka', 'lblZiv']);
-      assert.deepEqual(still, hidden, 'the game moved while hidden');
-      await new Promise((done) => setTimeout(done, 100));
-    }
+    await new Promise((done) => setTimeout(done, 1000));
+    assert.deepEqual(await objects(page, LEVEL, ['shpKulicka', 'lblZiv']), hidden);
     assert.deepEqual(await seenSince(page, seenBefore), [], 'the ball moved while hidden');
 
     await setHidden(page, false);
@@ -96,8 +92,7 @@ describe('a hidden page', () => {
     assert.equal(shown.now, change.now);
     const late = firstMove.at - shown.at;
     t.diagnostic(`shown: first tick ${late.toFixed(1)} ms later, at ${firstMove.now} ms of the game`);
-    assert.ok(late >= dueAfter - 1, `the tick came ${late.toFixed(1)} ms after the page was shown`);
-    assert.ok(late < dueAfter + 40, `the tick came ${late.toFixed(1)} ms after the page was shown`);
+    assert.ok(late >= dueAfter - 1 && late < dueAfter + 40, `the tick came ${late.toFixed(1)} ms on`);
     assert.ok(firstMove.now >= change.next && firstMove.now - change.next < 40,
               `the first tick after showing at ${firstMove.now} ms of the game, due at ${change.next}`);
 

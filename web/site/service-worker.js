@@ -10,17 +10,22 @@
 //    content is the one listed: a server halfway through an update (a new list beside old files)
 //    gets no worker installed, and the next visit tries again. The page goes on with the build it
 //    has meanwhile.
-//  - The new build is taken into use, whole, at the next visit once no other page of the old
-//    build is open (a reload of the last one included): a new page is never served half from one
-//    build and half from another.
-//  - Once the new build is in use, the caches of the builds before it are removed.
+//  - The new build is taken into use, whole, at the next visit (a reload included). A page of the
+//    old build that is still open goes on being served from the old build's cache to its end (a
+//    level's picture it has not shown yet, say): no page is ever served from two builds.
+//  - Once no page of an old build is open any more, its cache is removed.
 /* global BUILD */
 'use strict';
 
 // The site's folder, wherever it is served from: the worker's own folder.
 const SCOPE = new URL('./', self.location).href;
-const CACHE_PREFIX = `kostkolam ${new URL(SCOPE).pathname} `;
+const CACHE_PREFIX = `kostkolam ${new URL(SCOPE).pathname} build `;
 const CACHE = CACHE_PREFIX + BUILD.version;
+// The pages of older builds still open, each with the cache of its build: { page id: cache }.
+// Kept in a cache of its own, as the worker may be stopped and started again meanwhile.
+const OLDER_PAGES = `kostkolam ${new URL(SCOPE).pathname} older pages`;
+const OLDER_PAGES_KEY = SCOPE + 'older-pages.json';
+let olderPages = null;
 
 const TAKING_OVER = `<!DOCTYPE html>
 <html lang="cs"><title>Kostkolam</title><link rel="icon" href="icon.png">
@@ -56,15 +61,55 @@ self.addEventListener('install', (event) => {
   }));
 });
 
+async function readOlderPages() {
+  if (!olderPages) {
+    const kept = await (await caches.open(OLDER_PAGES)).match(OLDER_PAGES_KEY);
+    olderPages = kept ? await kept.json() : {};
+  }
+  return olderPages;
+}
+
+async function writeOlderPages(pages) {
+  olderPages = pages;
+  if (Object.keys(pages).length) {
+    await (await caches.open(OLDER_PAGES)).put(OLDER_PAGES_KEY, Response.json(pages));
+  } else {
+    await caches.delete(OLDER_PAGES);
+  }
+}
+
+// Forgets the older pages that are gone and removes the caches of builds no page uses.
+async function sweep() {
+  const pages = { ...await readOlderPages() };
+  for (const id of Object.keys(pages)) {
+    if (!await self.clients.get(id)) delete pages[id];
+  }
+  await writeOlderPages(pages);
+  const used = new Set(Object.values(pages));
+  for (const name of await caches.keys()) {
+    if (name.startsWith(CACHE_PREFIX) && name !== CACHE && !used.has(name)) await caches.delete(name);
+  }
+}
+
 self.addEventListener('activate', (event) => {
   event.waitUntil((async () => {
-    for (const name of await caches.keys()) {
-      if (name.startsWith(CACHE_PREFIX) && name !== CACHE) await caches.delete(name);
+    // The pages open now were served by the worker this one replaces, from the one cache of a
+    // build before that no older page is known to use.
+    const pages = { ...await readOlderPages() };
+    const known = new Set(Object.values(pages));
+    const before = (await caches.keys()).find(
+        (name) => name.startsWith(CACHE_PREFIX) && name !== CACHE && !known.has(name));
+    if (before) {
+      for (const page of await self.clients.matchAll({ type: 'window', includeUncontrolled: true })) {
+        pages[page.id] ??= before;
+      }
     }
+    await writeOlderPages(pages);
+    await sweep();
   })());
 });
 
-// The worker before this one asks it to take over when the last page of its build goes.
+// The worker before this one asks it to take over at the next visit.
 self.addEventListener('message', (event) => {
   if (event.data === 'take over') self.skipWaiting();
 });
@@ -72,25 +117,27 @@ self.addEventListener('message', (event) => {
 self.addEventListener('fetch', (event) => {
   const { request } = event;
   if (request.method !== 'GET' || !request.url.startsWith(SCOPE)) return;
-  event.respondWith(answer(request));
+  event.respondWith(answer(event));
 });
 
-async function answer(request) {
-  const navigation = request.mode === 'navigate';
-  if (navigation && self.registration.waiting && (await self.clients.matchAll()).length < 2) {
-    // A new build is ready and the page being left or reloaded is the last one of this build:
-    // the new build takes over, and a stand-in page loads the page again once it has, all of it
-    // from the new build. (Not at once: the new worker can take over only once this one has
-    // answered, and a page loading itself again and again would keep it answering.)
-    self.registration.waiting.postMessage('take over');
-    return new Response(TAKING_OVER, { headers: { 'Content-Type': 'text/html; charset=utf-8' } });
-  }
-  let url = request.url;
-  if (navigation) {
+async function answer(event) {
+  const { request, clientId } = event;
+  if (request.mode === 'navigate') {
+    if (self.registration.waiting) {
+      // A new build is ready: it takes over, and a stand-in page loads the page again once it
+      // has, all of it from the new build. (Not at once: the new worker can take over only once
+      // this one has answered, and a page loading itself again and again would keep it
+      // answering.)
+      self.registration.waiting.postMessage('take over');
+      return new Response(TAKING_OVER, { headers: { 'Content-Type': 'text/html; charset=utf-8' } });
+    }
+    event.waitUntil(sweep());
     // The page is the same whatever its query (?record, ?touch).
-    url = url.split(/[?#]/)[0];
+    let url = request.url.split(/[?#]/)[0];
     if (url === SCOPE) url += 'index.html';
+    return (await (await caches.open(CACHE)).match(url)) || fetch(request);
   }
-  const cache = await caches.open(CACHE);
-  return (await cache.match(url)) || fetch(request);
+  const older = (await readOlderPages())[clientId];
+  const cache = await caches.open(older && (await caches.has(older)) ? older : CACHE);
+  return (await cache.match(request.url)) || fetch(request);
 }

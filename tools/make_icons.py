@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draw the Kostkolam application icon and render it at the usual desktop sizes.
 
-Usage:  python3 tools/make_icons.py [OUTPUT_DIR]      (default: data/icons)
+Usage:  python3 tools/make_icons.py [OUTPUT_DIR]        (default: data/icons)
+        python3 tools/make_icons.py --web [OUTPUT_DIR]  (default: web/site/icons)
 
 The icon is a small brick wall in the game's reddish-brown with one brick knocked out of its
 lowest course, the game's white ball with its red rim flying towards the gap, and the green
@@ -12,18 +13,30 @@ out as a hicolor icon theme:
     OUTPUT_DIR/hicolor/scalable/apps/io.github.kostkolam.Kostkolam.svg
     OUTPUT_DIR/hicolor/<N>x<N>/apps/io.github.kostkolam.Kostkolam.png
 
+With --web it writes the browser edition's icons instead: the same drawing at 192 and 512
+pixels, and a maskable one at each size for a phone's home screen, whose tile fills the whole
+square and whose drawing lies within the middle circle any mask leaves:
+
+    OUTPUT_DIR/icon-<N>.png  OUTPUT_DIR/icon-maskable-<N>.png
+
 The generated files are committed, so building the game needs no converter. Only the Python
 standard library is used for the drawing; rsvg-convert (Debian package librsvg2-bin) is
 installed with apt-get when it is missing.
 """
 
+import math
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 APP_ID = "io.github.kostkolam.Kostkolam"
 PNG_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+# The browser edition's icons, for a phone's home screen and an installed web app.
+WEB_SIZES = (192, 512)
+# A maskable icon keeps what matters within this fraction of its width from the middle.
+MASKABLE_SAFE_RADIUS = 0.4
 
 # The drawing is laid out on a 128 x 128 grid.
 CANVAS = 128
@@ -84,21 +97,19 @@ def number(value):
     return text if text != "-0" else "0"
 
 
-def svg_text():
-    wall_height = COURSES * COURSE_HEIGHT + (COURSES - 1) * JOINT
-    tile = CANVAS - 2 * TILE_MARGIN
-    lines = [
-        '<?xml version="1.0" encoding="UTF-8"?>',
-        f'<svg xmlns="http://www.w3.org/2000/svg" width="{CANVAS}" height="{CANVAS}" '
-        f'viewBox="0 0 {CANVAS} {CANVAS}">',
-        "  <title>Kostkolam</title>",
-        "  <defs>",
-        # In the tile's own coordinates, so that the hole in the wall shows the tile behind it.
-        f'    <linearGradient id="tile" gradientUnits="userSpaceOnUse" x1="0" y1="{TILE_MARGIN}" '
-        f'x2="0" y2="{CANVAS - TILE_MARGIN}">',
-        f'      <stop offset="0" stop-color="{TILE_TOP}"/>',
-        f'      <stop offset="1" stop-color="{TILE_BOTTOM}"/>',
-        "    </linearGradient>",
+def gradient_lines(tile_gradients):
+    """The drawing's gradients; `tile_gradients` are (id, y1, y2) of the tile's, in the user
+    space of what they fill, so that the hole in the wall shows the tile behind it."""
+    lines = ["  <defs>"]
+    for name, top, bottom in tile_gradients:
+        lines += [
+            f'    <linearGradient id="{name}" gradientUnits="userSpaceOnUse" x1="0" '
+            f'y1="{number(top)}" x2="0" y2="{number(bottom)}">',
+            f'      <stop offset="0" stop-color="{TILE_TOP}"/>',
+            f'      <stop offset="1" stop-color="{TILE_BOTTOM}"/>',
+            "    </linearGradient>",
+        ]
+    lines += [
         '    <linearGradient id="brick" x1="0" y1="0" x2="0" y2="1">',
         f'      <stop offset="0" stop-color="{BRICK_LIGHT}"/>',
         f'      <stop offset="1" stop-color="{BRICK_DARK}"/>',
@@ -108,9 +119,15 @@ def svg_text():
         '      <stop offset="1" stop-color="#d8d8e0"/>',
         "    </radialGradient>",
         "  </defs>",
-        f'  <rect x="{TILE_MARGIN}" y="{TILE_MARGIN}" width="{tile}" height="{tile}" '
-        f'rx="{TILE_RADIUS}" fill="url(#tile)"/>',
-        f'  <rect x="{WALL_LEFT - JOINT}" y="{WALL_TOP - JOINT}" '
+    ]
+    return lines
+
+
+def drawing_lines(hole_fill, indent="  "):
+    """The wall with its hole, the paddle and the ball, on whatever tile is behind them."""
+    wall_height = COURSES * COURSE_HEIGHT + (COURSES - 1) * JOINT
+    lines = [
+        f'<rect x="{WALL_LEFT - JOINT}" y="{WALL_TOP - JOINT}" '
         f'width="{WALL_WIDTH + 2 * JOINT}" height="{wall_height + 2 * JOINT}" '
         f'rx="2" fill="{MORTAR}"/>',
     ]
@@ -122,25 +139,68 @@ def svg_text():
         hole_left -= (brick_width + JOINT) / 2
     hole_top = WALL_TOP + hole_course * (COURSE_HEIGHT + JOINT)
     lines.append(
-        f'  <rect x="{number(hole_left)}" y="{hole_top}" width="{number(brick_width)}" '
-        f'height="{COURSE_HEIGHT + JOINT + 1}" fill="url(#tile)"/>'
+        f'<rect x="{number(hole_left)}" y="{hole_top}" width="{number(brick_width)}" '
+        f'height="{COURSE_HEIGHT + JOINT + 1}" fill="url(#{hole_fill})"/>'
     )
     for left, top, width, height in brick_rects():
         lines.append(
-            f'  <rect x="{number(left)}" y="{top}" width="{number(width)}" '
+            f'<rect x="{number(left)}" y="{top}" width="{number(width)}" '
             f'height="{height}" rx="1.5" fill="url(#brick)"/>'
         )
     px, py, pw, ph = PADDLE
     bx, by = BALL_CENTRE
     lines += [
-        f'  <rect x="{px}" y="{py}" width="{pw}" height="{ph}" rx="2" '
+        f'<rect x="{px}" y="{py}" width="{pw}" height="{ph}" rx="2" '
         f'fill="{PADDLE_FILL}" stroke="{PADDLE_RIM}" stroke-width="1.5"/>',
-        f'  <circle cx="{bx}" cy="{by}" r="{BALL_RADIUS}" fill="url(#ball)" '
+        f'<circle cx="{bx}" cy="{by}" r="{BALL_RADIUS}" fill="url(#ball)" '
         f'stroke="{BALL_RIM}" stroke-width="3"/>',
-        "</svg>",
-        "",
     ]
-    return "\n".join(lines)
+    return [indent + line for line in lines]
+
+
+def svg_header():
+    return [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        f'<svg xmlns="http://www.w3.org/2000/svg" width="{CANVAS}" height="{CANVAS}" '
+        f'viewBox="0 0 {CANVAS} {CANVAS}">',
+        "  <title>Kostkolam</title>",
+    ]
+
+
+def svg_text():
+    """The desktop icon: the drawing on a rounded tile with a margin around it."""
+    tile = CANVAS - 2 * TILE_MARGIN
+    lines = svg_header() + gradient_lines([("tile", TILE_MARGIN, CANVAS - TILE_MARGIN)])
+    lines.append(
+        f'  <rect x="{TILE_MARGIN}" y="{TILE_MARGIN}" width="{tile}" height="{tile}" '
+        f'rx="{TILE_RADIUS}" fill="url(#tile)"/>'
+    )
+    return "\n".join(lines + drawing_lines("tile") + ["</svg>", ""])
+
+
+def maskable_svg_text():
+    """The icon for a phone's home screen, which cuts it to a shape of its own (a circle, a
+    rounded square): the tile fills the whole square, and the drawing is shrunk about the
+    middle to lie within the central circle of 80 % of the width that every shape keeps."""
+    middle = CANVAS / 2
+    # The drawing's farthest point from the middle is a corner of the wall.
+    wall_height = COURSES * COURSE_HEIGHT + (COURSES - 1) * JOINT
+    corners = [(x, y) for x in (WALL_LEFT - JOINT, WALL_LEFT + WALL_WIDTH + JOINT)
+               for y in (WALL_TOP - JOINT, WALL_TOP + wall_height + JOINT)]
+    reach = max(((x - middle) ** 2 + (y - middle) ** 2) ** 0.5 for x, y in corners)
+    scale = math.floor(MASKABLE_SAFE_RADIUS * CANVAS / reach * 100) / 100
+    # Seen through the shrunk hole, the tile's gradient is stretched by as much.
+    lines = svg_header() + gradient_lines([
+        ("tile", 0, CANVAS),
+        ("hole", middle - middle / scale, middle + middle / scale),
+    ])
+    lines += [
+        f'  <rect width="{CANVAS}" height="{CANVAS}" fill="url(#tile)"/>',
+        f'  <g transform="translate({number(middle)} {number(middle)}) scale({number(scale)}) '
+        f'translate({number(-middle)} {number(-middle)})">',
+    ]
+    lines += drawing_lines("hole", indent="    ")
+    return "\n".join(lines + ["  </g>", "</svg>", ""])
 
 
 def ensure_rsvg_convert():
@@ -156,10 +216,15 @@ def ensure_rsvg_convert():
     )
 
 
-def main(argv):
-    if len(argv) > 2:
-        sys.exit(__doc__)
-    out = argv[1] if len(argv) == 2 else "data/icons"
+def render(svg_path, size, png_path):
+    subprocess.run(
+        ["rsvg-convert", "--width", str(size), "--height", str(size), "--output", png_path,
+         svg_path],
+        check=True,
+    )
+
+
+def write_desktop_icons(out):
     scalable = os.path.join(out, "hicolor", "scalable", "apps")
     os.makedirs(scalable, exist_ok=True)
     svg_path = os.path.join(scalable, APP_ID + ".svg")
@@ -170,11 +235,33 @@ def main(argv):
     for size in PNG_SIZES:
         folder = os.path.join(out, "hicolor", f"{size}x{size}", "apps")
         os.makedirs(folder, exist_ok=True)
-        subprocess.run(
-            ["rsvg-convert", "--width", str(size), "--height", str(size),
-             "--output", os.path.join(folder, APP_ID + ".png"), svg_path],
-            check=True,
-        )
+        render(svg_path, size, os.path.join(folder, APP_ID + ".png"))
+
+
+def write_web_icons(out):
+    """icon-N.png, the desktop icon, and icon-maskable-N.png for every size of WEB_SIZES."""
+    os.makedirs(out, exist_ok=True)
+    ensure_rsvg_convert()
+    with tempfile.TemporaryDirectory() as work:
+        for name, text in (("icon", svg_text()), ("icon-maskable", maskable_svg_text())):
+            svg_path = os.path.join(work, name + ".svg")
+            with open(svg_path, "w", encoding="utf-8", newline="\n") as svg:
+                svg.write(text)
+            for size in WEB_SIZES:
+                render(svg_path, size, os.path.join(out, f"{name}-{size}.png"))
+
+
+def main(argv):
+    args = argv[1:]
+    web = bool(args) and args[0] == "--web"
+    if web:
+        args = args[1:]
+    if len(args) > 1:
+        sys.exit(__doc__)
+    if web:
+        write_web_icons(args[0] if args else "web/site/icons")
+    else:
+        write_desktop_icons(args[0] if args else "data/icons")
 
 
 if __name__ == "__main__":

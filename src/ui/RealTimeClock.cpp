@@ -26,8 +26,12 @@ class Depth {
 RealTimeClock::RealTimeClock(RealTimeSource& source)
     : m_source(source), m_originNs(source.nowNs()) {}
 
+std::int64_t RealTimeClock::realNowNs() const {
+    return m_stillSinceNs.value_or(m_source.nowNs());
+}
+
 std::int64_t RealTimeClock::realInstant() const {
-    const std::int64_t elapsed = m_source.nowNs() - m_originNs;
+    const std::int64_t elapsed = realNowNs() - m_originNs;
     return elapsed >= 0 ? elapsed / kNsPerMs : -((-elapsed + kNsPerMs - 1) / kNsPerMs);
 }
 
@@ -64,6 +68,31 @@ void RealTimeClock::catchUp() {
     m_advancing = false;
 }
 
+void RealTimeClock::standStill() {
+    if (m_stillSinceNs) {
+        return;
+    }
+    // The instant is taken first: the ticks delivered here take time of their own.
+    m_stillSinceNs = m_source.nowNs();
+    if (m_sink) {
+        catchUp();
+    }
+    m_alarm.reset();
+    m_source.cancelAlarm();
+}
+
+void RealTimeClock::goOn() {
+    if (!m_stillSinceNs) {
+        return;
+    }
+    // The time it stood still is taken out of the game's time, not caught up.
+    m_originNs += m_source.nowNs() - *m_stillSinceNs;
+    m_stillSinceNs.reset();
+    if (!m_advancing) {
+        rearm();
+    }
+}
+
 void RealTimeClock::wake() {
     m_alarm.reset();
     catchUp();
@@ -75,6 +104,9 @@ void RealTimeClock::wake() {
 }
 
 void RealTimeClock::rearm() {
+    if (m_stillSinceNs) {
+        return;  // no alarm while standing still; goOn sets it
+    }
     std::optional<std::int64_t> next = m_clock.nextDue();
     if (m_hold) {
         if (next && *next > *m_hold) {

@@ -36,6 +36,11 @@ class RealTimeSource {
 /// machine), the ticks due meanwhile are caught up one by one, but never more than
 /// kCatchUpBoundMs of them: the game's time lags its oldest due tick by at most that much, and
 /// the rest of the delay is time the game does not see, as if it had been paused.
+///
+/// Standing still: while the player cannot see the game (the page hidden in the browser), the
+/// clock can be made to stand still, as on a machine that is asleep. No tick falls due and no
+/// alarm is set; when it goes on, the real time that passed meanwhile is time the game never
+/// sees, and a tick that was due 10 ms after it stopped falls due 10 ms after it goes on.
 class RealTimeClock final : public TimerService, public EventSink {
   public:
     /// 100 ms: a delay up to this (a busy desktop, a late wake-up) is caught up tick by tick and
@@ -61,6 +66,13 @@ class RealTimeClock final : public TimerService, public EventSink {
     /// has come to the held instant.
     void holdAt(std::optional<std::int64_t> instant, std::function<void()> reached = {});
 
+    /// Stops the game's time at the real instant it is now, after delivering every tick due by
+    /// then, until goOn. Input delivered meanwhile takes effect at that instant.
+    void standStill();
+    /// The game's time goes on from the instant it stood still at, as the real clock goes.
+    void goOn();
+    bool standingStill() const { return m_stillSinceNs.has_value(); }
+
     /// The alarm went off: delivers what fell due and sets the next alarm.
     void wake();
 
@@ -81,6 +93,8 @@ class RealTimeClock final : public TimerService, public EventSink {
     void timerTicked(Timer& timer) override { m_sink->timerTicked(timer); }
 
   private:
+    /// The real time, in nanoseconds of the source; while standing still, when it stopped.
+    std::int64_t realNowNs() const;
     /// The virtual instant the real time has reached.
     std::int64_t realInstant() const;
     /// Sets the alarm for the next instant something falls due, or none.
@@ -98,6 +112,8 @@ class RealTimeClock final : public TimerService, public EventSink {
     std::optional<std::int64_t> m_hold;
     std::function<void()> m_reached;
     std::optional<std::int64_t> m_alarm;
+    /// The real time at which the clock was made to stand still, while it does.
+    std::optional<std::int64_t> m_stillSinceNs;
     /// Events being delivered (inputs, or ticks of a catch-up), nested ones included.
     int m_depth = 0;
     bool m_advancing = false;

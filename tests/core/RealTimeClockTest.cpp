@@ -125,6 +125,20 @@ TEST_F(RealTimeClockTest, TimerStartedOutsideAnEventCountsFromTheRealInstant) {
     EXPECT_EQ(log.lines, (std::vector<std::string>{"3500 tmrMezihra", "4500 tmrMezihra"}));
 }
 
+TEST_F(RealTimeClockTest, ATimerStartedOutsideAnEventPassesNoOverdueTick) {
+    ui::Screen& level1 = screen(1);
+    level1.timer("tmrHra").start();  // due at 50
+    // 70 ms on, the alarm for 50 not heard yet, when another timer starts.
+    real.ns += 70 * kMs;
+    level1.timer("tmrZivot").start();
+    // The alarm is heard once (passing over that tick, the clock would set it again and again).
+    real.alarmNs.reset();
+    clock.wake();
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"50 tmrHra"}));
+    EXPECT_EQ(clock.now(), 70);
+    EXPECT_EQ(real.alarmDelayMs(), 30);
+}
+
 TEST_F(RealTimeClockTest, SameInstantTicksComeInStartOrderNoneMergedOrSkipped) {
     ui::Screen& level1 = screen(1);
     ui::Screen& level2 = screen(2);
@@ -207,6 +221,32 @@ TEST_F(RealTimeClockTest, IdleTimeIsNeverASlip) {
     pass(60'000);
     clock.keyTyped(level1, 100);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"60000 key 100"}));
+    EXPECT_EQ(clock.slippedMs(), 0);
+}
+
+TEST_F(RealTimeClockTest, AClockStandingStillSeesNoneOfThatTime) {
+    ui::Screen& level1 = screen(1);
+    level1.timer("tmrHra").start();  // due at 50, 100, ...
+    pass(30);
+    // Stopped at 90, before the alarm for 50 was heard: that tick comes first, at its instant.
+    real.ns += 60 * kMs;
+    clock.standStill();
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"50 tmrHra"}));
+    EXPECT_FALSE(real.alarmNs);
+    // Ten minutes unseen: no tick, no alarm; a key and a timer started take effect at 90.
+    pass(600'000);
+    clock.keyTyped(level1, 100);
+    level1.timer("tmrZivot").start();
+    EXPECT_EQ(clock.now(), 90);
+    EXPECT_FALSE(real.alarmNs);
+    // On again: the tick that was due 10 ms after it stood still falls due 10 ms from now.
+    clock.goOn();
+    EXPECT_EQ(real.alarmDelayMs(), 10);
+    pass(1'000);
+    EXPECT_EQ(ticksOf("tmrHra").front(), "50 tmrHra");
+    EXPECT_EQ(ticksOf("tmrHra").back(), "1050 tmrHra");
+    EXPECT_EQ(ticksOf("tmrZivot"), (std::vector<std::string>{"1090 tmrZivot"}));
+    EXPECT_EQ(clock.now(), 1090);
     EXPECT_EQ(clock.slippedMs(), 0);
 }
 

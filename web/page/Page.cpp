@@ -124,6 +124,12 @@ EMSCRIPTEN_KEEPALIVE double kk_now() {
     return g_game ? double(g_game->windowSystem.clock().now()) : 0.0;
 }
 
+/// The instant the game's next tick falls due, in the game's time; -1 when no timer runs.
+EMSCRIPTEN_KEEPALIVE double kk_next_tick() {
+    const auto due = g_game ? g_game->windowSystem.clock().clock().nextDue() : std::nullopt;
+    return due ? double(*due) : -1.0;
+}
+
 /// {"frmCihlolam": "shown", ...}: each screen's load state, as the runner's `screens` says it.
 EMSCRIPTEN_KEEPALIVE const char* kk_screens() {
     return answer(scenario::screensJson(g_game ? &g_game->game : nullptr));

@@ -632,6 +632,7 @@
   const api = {
     ready: new Promise((resolve) => { resolveReady = resolve; }),
     now: () => (game ? game._kk_now() : 0),
+    nextTick: () => (game ? game._kk_next_tick() : -1),
     screens: () => JSON.parse(Module.UTF8ToString(game._kk_screens())),
     object(screen, name) {
       const found = JSON.parse(Module.UTF8ToString(

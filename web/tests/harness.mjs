@@ -53,6 +53,7 @@ export const mimeTypes = {
     '.mjs': 'text/javascript; charset=utf-8',
     '.css': 'text/css; charset=utf-8',
     '.json': 'application/json',
+    '.webmanifest': 'application/manifest+json',
     '.wasm': 'application/wasm',
     '.woff2': 'font/woff2',
     '.jpg': 'image/jpeg',

@@ -236,9 +236,47 @@ void WebWindowSystem::Alarm::rang(void* system) {
     self.m_clock.wake();
 }
 
-WebWindowSystem::WebWindowSystem() = default;
+// The document's visibility changes, handed to the window system at `system`; whether the page
+// is hidden now.
+// clang-format off
+EM_JS(int, kk_watch_visibility, (void* system), {
+    Module.kkVisibilityChanged = () => Module._kk_page_hidden(system, document.hidden);
+    document.addEventListener('visibilitychange', Module.kkVisibilityChanged);
+    return document.hidden;
+});
+EM_JS(void, kk_forget_visibility, (), {
+    document.removeEventListener('visibilitychange', Module.kkVisibilityChanged);
+    delete Module.kkVisibilityChanged;
+});
+// clang-format on
 
-WebWindowSystem::~WebWindowSystem() = default;
+extern "C" EMSCRIPTEN_KEEPALIVE void kk_page_hidden(void* system, int hidden) {
+    static_cast<WebWindowSystem*>(system)->pageHidden(hidden != 0);
+}
+
+// One game's window system lives on a page at a time: the page lets one game go before it starts
+// the next.
+WebWindowSystem::WebWindowSystem() {
+    // A page opened behind another tab starts hidden.
+    if (kk_watch_visibility(this)) {
+        m_clock.standStill();
+    }
+}
+
+WebWindowSystem::~WebWindowSystem() {
+    kk_forget_visibility();
+}
+
+void WebWindowSystem::pageHidden(bool hidden) {
+    if (m_quitRequested) {
+        return;
+    }
+    if (hidden) {
+        m_clock.standStill();
+    } else {
+        m_clock.goOn();
+    }
+}
 
 void WebWindowSystem::attach(Screen& screen) {
     auto view = std::make_unique<View>(*this, screen);

@@ -4,6 +4,9 @@
 // desktop, drawn by the page's script (desktop.js) from what this side tells it. The game's
 // virtual clock is let go in real time by one browser timer, as on the desktop; the player's
 // input comes back from the page through the exported entry points of the page's program.
+// While the page is hidden (another tab in front, the browser minimised, a phone's screen
+// locked) the game's clock stands still, as on a machine that is asleep, and goes on from the
+// same instant when the page is shown again.
 
 #include <cstdint>
 #include <functional>
@@ -38,6 +41,10 @@ class WebWindowSystem final : public WindowSystem {
     /// hands its input in by window number; a number whose screen was unloaded meanwhile (a key
     /// typed in the same instant) finds nothing.
     Screen* screenOf(int window) const;
+
+    /// The page was hidden or shown: the game's clock stands still or goes on. Heard from the
+    /// document's visibility changes; nothing moves once the game has ended.
+    void pageHidden(bool hidden);
 
   private:
     class View;

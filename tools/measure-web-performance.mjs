@@ -551,7 +551,7 @@ async function waitForServe(page, screen, timeoutMs = 15000) {
 
 // The player, inside the page: each time the game has moved the ball (placed its element), it
 // compares the centres of the ball and the paddle and types "a" or "d" as a keydown event to the
-// page's document, the road every key takes into desktop.js, as the desktop autoplay types into
+// page's document, the road every key takes into the page's keys.js, as the desktop autoplay types into
 // its window through QTest::keyClick after each tick. No automation traffic while it plays.
 const PLAYER = (screen, deadBandPx) => {
   const win = document.querySelector(`section.window[data-screen="${screen}"]`);
@@ -599,7 +599,7 @@ async function pageAtLevel(origin, level) {
   } else {
     await page.goto(`${origin}/bench/`, { waitUntil: 'load' });
     await gameReady(page);
-    await page.evaluate((n) => window.Module._kk_bench_level(n), level);
+    await page.evaluate((n) => window.kostkolam.benchLevel(n), level);
   }
   if (!(await waitForServe(page, screen))) throw new Error(`${screen} did not serve`);
   const scale = await pixelsPerUnit(page, screen);

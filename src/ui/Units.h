@@ -12,6 +12,10 @@ namespace kostkolam::ui {
 
 inline constexpr int kTwipsPerPixel = 15;
 
+/// The frame of a window whose backend draws its own (the headless one, the page's): 90 twips
+/// across both sides together. It reaches the rules through a window's outer width.
+inline constexpr int kWindowFrameWidthTwips = 90;
+
 /// Twips per playfield unit, held as the single-precision values the playfield scale stores.
 inline constexpr float kPlayfieldTwipsPerUnitX = 60.185524f;
 inline constexpr float kPlayfieldTwipsPerUnitY = 31.875f;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "ui/Units.h"
 #include "ui/VirtualClock.h"
 #include "ui/WindowSystem.h"
 
@@ -14,7 +15,7 @@ namespace kostkolam::ui::headless {
 class HeadlessWindowSystem final : public WindowSystem {
   public:
     /// The frame this backend pretends each window has, in twips.
-    static constexpr int kFrameWidthTwips = 90;
+    static constexpr int kFrameWidthTwips = kWindowFrameWidthTwips;
 
     using EventLog = std::function<void(const std::string&)>;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The game's window system in a web browser: each loaded screen is a window on the page's
-// desktop, drawn by the page's script (desktop.js) from what this side tells it. The game's
+// desktop, drawn by the page's scripts (web/site/*.js) from what this side tells it. The game's
 // virtual clock is let go in real time by one browser timer, as on the desktop; the player's
 // input comes back from the page through the exported entry points of the page's program.
 
@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/DefaultFont.h"
 #include "ui/RealTimeClock.h"
 #include "ui/WindowSystem.h"
 
@@ -21,7 +22,10 @@ class WebWindowSystem final : public WindowSystem {
     /// Hears "@T msgbox ..." and "@T end" as the scenario runner prints them.
     using EventLog = std::function<void(const std::string&)>;
 
+    /// Time is the page's own: performance.now() and a browser timer.
     WebWindowSystem();
+    /// Time comes from `time` instead (a scenario's virtual clock); it must outlive the system.
+    explicit WebWindowSystem(RealTimeSource& time);
     ~WebWindowSystem() override;
     WebWindowSystem(const WebWindowSystem&) = delete;
     WebWindowSystem& operator=(const WebWindowSystem&) = delete;
@@ -66,7 +70,14 @@ class WebWindowSystem final : public WindowSystem {
     void forget(int window);
 
     Alarm m_alarm{*this};
-    RealTimeClock m_clock{m_alarm};
+    /// m_alarm, or the time handed in.
+    RealTimeSource& m_time;
+    RealTimeClock m_clock;
+    /// The font of every window's own text, fitted to the status line of the last screen that
+    /// has one; the desktop's font until then.
+    UiFont m_defaultFont;
+    /// The labels m_defaultFont was fitted to.
+    const LabelLayout* m_defaultFontLabels = nullptr;
     EventLog m_log;
     /// The live screen of each window number the page knows; an entry goes when its screen is
     /// unloaded. Numbers are never used twice on one page, across games too.

@@ -45,9 +45,16 @@ std::string objectLine(const ui::Screen& screen, ObjectRef ref) {
 }  // namespace
 
 ScriptRunner::ScriptRunner(std::ostream& out)
-    : m_out(out),
-      m_windowSystem([this](const std::string& event) { m_out << event << '\n'; }),
-      m_game(m_windowSystem, table::screens()) {
+    : ScriptRunner(out, std::make_unique<HeadlessScriptBackend>()) {}
+
+ScriptRunner::ScriptRunner(std::ostream& out, std::unique_ptr<ScriptBackend> own)
+    : ScriptRunner(out, *own) {
+    m_ownBackend = std::move(own);
+}
+
+ScriptRunner::ScriptRunner(std::ostream& out, ScriptBackend& backend)
+    : m_out(out), m_backend(backend), m_game(backend.windowSystem(), table::screens()) {
+    m_backend.setEventLog([this](const std::string& event) { m_out << event << '\n'; });
     for (ScreenId id : flow::kAllScreens) {
         m_names[std::size_t(id)] = std::make_unique<ui::Screen>(table::screenLayout(id), -1);
     }
@@ -160,7 +167,7 @@ void ScriptRunner::menu(const Words& words) {
     if (m_game.ended()) {
         return;
     }
-    m_game.menuChosen(loadedScreen(id), ref.index);
+    input().menuChosen(loadedScreen(id), ref.index);
 }
 
 void ScriptRunner::click(const Words& words) {
@@ -173,7 +180,7 @@ void ScriptRunner::click(const Words& words) {
     ui::Screen& screen = loadedScreen(id);
     // Only push buttons have a command; a brick only looks pressed.
     if (ref.kind == ObjectKind::Button) {
-        m_game.buttonClicked(screen, ref.index);
+        input().buttonClicked(screen, ref.index);
     }
 }
 
@@ -184,7 +191,7 @@ void ScriptRunner::key(const Words& words) {
     if (m_game.ended()) {
         return;
     }
-    m_game.keyTyped(loadedScreen(id), code);
+    input().keyTyped(loadedScreen(id), code);
 }
 
 void ScriptRunner::close(const Words& words) {
@@ -193,7 +200,7 @@ void ScriptRunner::close(const Words& words) {
     if (m_game.ended()) {
         return;
     }
-    m_game.closeRequested(loadedScreen(id));
+    input().closeRequested(loadedScreen(id));
 }
 
 void ScriptRunner::advance(const Words& words) {
@@ -202,7 +209,7 @@ void ScriptRunner::advance(const Words& words) {
     if (m_game.ended()) {
         return;
     }
-    m_windowSystem.advance(ms);
+    m_backend.advance(ms);
 }
 
 void ScriptRunner::tick(const Words& words) {
@@ -215,7 +222,7 @@ void ScriptRunner::tick(const Words& words) {
     if (m_game.ended()) {
         return;
     }
-    m_game.timerTicked(loadedScreen(id).timers()[std::size_t(ref.index)]);
+    input().timerTicked(loadedScreen(id).timers()[std::size_t(ref.index)]);
 }
 
 void ScriptRunner::set(std::string_view line, const Words& words) {

@@ -15,16 +15,19 @@
 #include <vector>
 
 #include "flow/Game.h"
+#include "script/ScriptBackend.h"
 #include "script/ScriptInput.h"
 #include "table/ScreenTable.h"
-#include "ui/headless/HeadlessWindowSystem.h"
 
 namespace kostkolam::script {
 
 class ScriptRunner {
   public:
-    /// The game has started: the title screen is loaded and shown, the clock stands at 0 ms.
+    /// The game has started in the headless window system: the title screen is loaded and
+    /// shown, the clock stands at 0 ms.
     explicit ScriptRunner(std::ostream& out);
+    /// The same in `backend`'s window system, which must outlive the runner.
+    ScriptRunner(std::ostream& out, ScriptBackend& backend);
 
     /// Runs every line of `in`; returns the exit status: 0 at the end of the input, 2 after an
     /// error line on `err`, 1 when the output could not be written (also said on `err`).
@@ -41,9 +44,11 @@ class ScriptRunner {
     void execute(std::string_view line);
 
     flow::Game& game() { return m_game; }
-    ui::headless::HeadlessWindowSystem& windowSystem() { return m_windowSystem; }
+    ui::WindowSystem& windowSystem() { return m_backend.windowSystem(); }
 
   private:
+    ScriptRunner(std::ostream& out, std::unique_ptr<ScriptBackend> own);
+
     flow::ScreenId parseScreen(std::string_view word) const;
     ui::ObjectRef parseObject(flow::ScreenId id, std::string_view word) const;
     /// The live screen for a command that needs it loaded.
@@ -63,8 +68,13 @@ class ScriptRunner {
     /// The error line for lost output; returns its exit status.
     int writeFailed(std::ostream& err) const;
 
+    /// Where the commands that are input go: through the backend to the game.
+    ui::EventSink& input() { return m_backend.input(m_game); }
+
     std::ostream& m_out;
-    ui::headless::HeadlessWindowSystem m_windowSystem;
+    /// The headless backend, when no other was given.
+    std::unique_ptr<ScriptBackend> m_ownBackend;
+    ScriptBackend& m_backend;
     flow::Game m_game;
     /// Each screen built once from its layout, only to know the names on it after it is gone.
     std::array<std::unique_ptr<ui::Screen>, flow::kScreenCount> m_names;

@@ -1,5 +1,7 @@
 // The page's program: loads the game, starts it at its title once the fonts are there, offers a
-// new game when one has ended, and the recording of a game played with ?record.
+// new game when one has ended, and the recording of a game played with ?record. Opened with
+// ?scenario, the page plays the browser tests' scenario files instead (scenario-page.js, which
+// only the tests serve).
 
 import { makeDesktop } from './desktop.js';
 import { fonts } from './fonts.js';
@@ -60,4 +62,8 @@ async function play() {
   pageReady();
 }
 
-await play();
+if (params.has('scenario')) {
+  await import('./scenario-page.js');
+} else {
+  await play();
+}

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "ui/Units.h"
 #include "ui/VirtualClock.h"
@@ -21,6 +22,7 @@ class HeadlessWindowSystem final : public WindowSystem {
 
     explicit HeadlessWindowSystem(EventLog log = {});
 
+    void setEventLog(EventLog log) { m_log = std::move(log); }
     VirtualClock& clock() { return m_clock; }
     EventSink& sink() { return *m_sink; }
     bool quitCalled() const { return m_quit; }

@@ -1,0 +1,106 @@
+// The page's program for the browser tests' scenario files: each scenario plays, line by line as
+// kostkolam-script plays it, against the page's real windows and the page's own clock. Only the
+// clock's time is the scenario's: it stands still but where a line lets it pass, and then moves
+// from one due tick to the next, as the browser's timer would wake the game at each. A scenario
+// of a minute takes as long as its ticks take to run.
+//
+// The page hands the scenario's bytes in as Module.scenarioInput (a Uint8Array) and calls
+// kk_play_scenario(); Module.scenarioResult then holds {status, out, err}, the runner's exit
+// status and what it wrote on its two streams, as bytes.
+
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "script/ScriptBackend.h"
+#include "script/ScriptRunner.h"
+#include "ui/RealTimeClock.h"
+#include "ui/web/WebWindowSystem.h"
+
+// clang-format off
+EM_JS(int, kk_scenario_size, (), {
+    return Module.scenarioInput.length;
+});
+EM_JS(void, kk_scenario_copy, (char* into), {
+    HEAPU8.set(Module.scenarioInput, into);
+});
+EM_JS(void, kk_scenario_result, (int status, const char* out, int outSize, const char* err,
+                                 int errSize), {
+    Module.scenarioResult = {
+        status, out: HEAPU8.slice(out, out + outSize), err: HEAPU8.slice(err, err + errSize),
+    };
+});
+// clang-format on
+
+namespace {
+
+using namespace kostkolam;
+
+/// The scenario's time: whole milliseconds that pass only when the scenario says, and the
+/// clock's one alarm, kept until the time reaches it.
+class ScenarioTime final : public ui::RealTimeSource {
+  public:
+    std::int64_t nowNs() const override { return m_nowMs * 1'000'000; }
+    void setAlarm(std::int64_t delayMs) override { m_alarmMs = m_nowMs + delayMs; }
+    void cancelAlarm() override { m_alarmMs.reset(); }
+
+    /// Moves the time on by `ms`, waking `clock` at each alarm on the way, in order.
+    void pass(std::int64_t ms, ui::RealTimeClock& clock) {
+        const std::int64_t end = m_nowMs + ms;
+        while (m_alarmMs && *m_alarmMs <= end) {
+            m_nowMs = *m_alarmMs;
+            m_alarmMs.reset();
+            clock.wake();
+        }
+        m_nowMs = end;
+        clock.catchUp();
+    }
+
+  private:
+    std::int64_t m_nowMs = 0;
+    std::optional<std::int64_t> m_alarmMs;
+};
+
+/// The page's window system on the scenario's time; the scenario's input reaches the game
+/// through the page's clock, as the player's does.
+class PageScriptBackend final : public script::ScriptBackend {
+  public:
+    PageScriptBackend() : m_windowSystem(m_time) {}
+
+    ui::WindowSystem& windowSystem() override { return m_windowSystem; }
+    ui::EventSink& input(ui::EventSink&) override { return m_windowSystem.clock(); }
+    void advance(std::int64_t ms) override { m_time.pass(ms, m_windowSystem.clock()); }
+    void setEventLog(EventLog log) override { m_windowSystem.setEventLog(std::move(log)); }
+
+  private:
+    ScenarioTime m_time;
+    ui::web::WebWindowSystem m_windowSystem;
+};
+
+}  // namespace
+
+extern "C" {
+
+/// Plays Module.scenarioInput from a fresh start of the game; its windows go when it has played.
+EMSCRIPTEN_KEEPALIVE void kk_play_scenario() {
+    std::string input(std::size_t(kk_scenario_size()), '\0');
+    kk_scenario_copy(input.data());
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    int status = 0;
+    {
+        PageScriptBackend backend;
+        script::ScriptRunner runner(out, backend);
+        status = runner.run(in, err);
+    }
+    const std::string printed = out.str();
+    const std::string errors = err.str();
+    kk_scenario_result(status, printed.data(), int(printed.size()), errors.data(),
+                       int(errors.size()));
+}
+
+}  // extern "C"

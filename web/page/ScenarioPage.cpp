@@ -4,9 +4,9 @@
 // from one due tick to the next, as the browser's timer would wake the game at each. A scenario
 // of a minute takes as long as its ticks take to run.
 //
-// The page hands the scenario's bytes in as Module.scenarioInput (a Uint8Array) and calls
-// kk_play_scenario(); Module.scenarioResult then holds {status, out, err}, the runner's exit
-// status and what it wrote on its two streams, as bytes.
+// The page hands the scenario's bytes in on its desktop as scenarioInput (a Uint8Array) and
+// calls kk_play_scenario(); the desktop's scenarioResult then holds {status, out, err}, the
+// runner's exit status and what it wrote on its two streams, as bytes.
 
 #include <emscripten/emscripten.h>
 
@@ -22,14 +22,14 @@
 
 // clang-format off
 EM_JS(int, kk_scenario_size, (), {
-    return Module.scenarioInput.length;
+    return Module.desktop.scenarioInput.length;
 });
 EM_JS(void, kk_scenario_copy, (char* into), {
-    HEAPU8.set(Module.scenarioInput, into);
+    HEAPU8.set(Module.desktop.scenarioInput, into);
 });
 EM_JS(void, kk_scenario_result, (int status, const char* out, int outSize, const char* err,
                                  int errSize), {
-    Module.scenarioResult = {
+    Module.desktop.scenarioResult = {
         status, out: HEAPU8.slice(out, out + outSize), err: HEAPU8.slice(err, err + errSize),
     };
 });
@@ -84,7 +84,8 @@ class PageScriptBackend final : public script::ScriptBackend {
 
 extern "C" {
 
-/// Plays Module.scenarioInput from a fresh start of the game; its windows go when it has played.
+/// Plays the desktop's scenarioInput from a fresh start of the game; its windows go when it has
+/// played.
 EMSCRIPTEN_KEEPALIVE void kk_play_scenario() {
     std::string input(std::size_t(kk_scenario_size()), '\0');
     kk_scenario_copy(input.data());

@@ -31,9 +31,12 @@ document.body.dataset.scenarios = 'ready';
 
 window.kostkolam = {
   playScenario(input) {
-    game.scenarioInput = bytes(input);
+    desktop.scenarioInput = bytes(input);
     game._kk_play_scenario();
-    const { status, out, err } = game.scenarioResult;
-    return { status, out: base64(out), err: base64(err), windowsLeft: document.querySelectorAll('.window').length };
+    const { status, out, err } = desktop.scenarioResult;
+    return {
+      status, out: base64(out), err: base64(err),
+      windowsLeft: document.querySelectorAll('.window').length,
+    };
   },
 };

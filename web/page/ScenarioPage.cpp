@@ -1,5 +1,7 @@
 // The page's program for the browser tests' scenario files: each scenario plays, line by line as
-// kostkolam-script plays it, against the page's real windows and the page's own clock. Only the
+// kostkolam-script plays it, against the page's real windows and the page's own clock. A menu
+// command, a click and a close box are pressed on the page's own elements, whose handlers hand
+// them to the game as the player's are; typed characters and ticks go to the page's clock. Only the
 // clock's time is the scenario's: it stands still but where a line lets it pass, and then moves
 // from one due tick to the next, as the browser's timer would wake the game at each. A scenario
 // of a minute takes as long as its ticks take to run.
@@ -14,6 +16,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "script/ScriptBackend.h"
 #include "script/ScriptRunner.h"
@@ -32,6 +35,9 @@ EM_JS(void, kk_scenario_result, (int status, const char* out, int outSize, const
     Module.desktop.scenarioResult = {
         status, out: HEAPU8.slice(out, out + outSize), err: HEAPU8.slice(err, err + errSize),
     };
+});
+EM_JS(void, kk_scenario_press, (int window, const char* what, const char* name, int length), {
+    Module.desktop.scenarioPress(window, UTF8ToString(what), UTF8ToString(name, length));
 });
 // clang-format on
 
@@ -64,21 +70,55 @@ class ScenarioTime final : public ui::RealTimeSource {
     std::optional<std::int64_t> m_alarmMs;
 };
 
-/// The page's window system on the scenario's time; the scenario's input reaches the game
-/// through the page's clock, as the player's does.
+/// The scenario's input on the page: pressed on the window's elements where the player would
+/// press, typed and ticked through the page's clock.
+class PageInput final : public ui::EventSink {
+  public:
+    explicit PageInput(ui::web::WebWindowSystem& system) : m_system(system) {}
+
+    void menuChosen(ui::Screen& screen, int item) override {
+        press(screen, "menu", screen.menu()[std::size_t(item)].name);
+    }
+    void buttonClicked(ui::Screen& screen, int button) override {
+        press(screen, "button", screen.buttons()[std::size_t(button)].layout().name);
+    }
+    void closeRequested(ui::Screen& screen) override { press(screen, "close", ""); }
+    void keyTyped(ui::Screen& screen, std::uint16_t code) override {
+        m_system.clock().keyTyped(screen, code);
+    }
+    void timerTicked(ui::Timer& timer) override { m_system.clock().timerTicked(timer); }
+
+  private:
+    void press(const ui::Screen& screen, const char* what, std::string_view name) {
+        kk_scenario_press(m_system.windowOf(screen), what, name.data(), int(name.size()));
+    }
+
+    ui::web::WebWindowSystem& m_system;
+};
+
+/// The page's window system on the scenario's time.
 class PageScriptBackend final : public script::ScriptBackend {
   public:
     PageScriptBackend() : m_windowSystem(m_time) {}
 
+    ui::web::WebWindowSystem& pageWindowSystem() { return m_windowSystem; }
     ui::WindowSystem& windowSystem() override { return m_windowSystem; }
-    ui::EventSink& input(ui::EventSink&) override { return m_windowSystem.clock(); }
+    ui::EventSink& input(ui::EventSink&) override { return m_input; }
     void advance(std::int64_t ms) override { m_time.pass(ms, m_windowSystem.clock()); }
     void setEventLog(EventLog log) override { m_windowSystem.setEventLog(std::move(log)); }
 
   private:
     ScenarioTime m_time;
     ui::web::WebWindowSystem m_windowSystem;
+    PageInput m_input{m_windowSystem};
 };
+
+/// The backend of the scenario being played, for the page's elements to hand their input to.
+PageScriptBackend* g_playing = nullptr;
+
+ui::Screen* screenOf(int window) {
+    return g_playing ? g_playing->pageWindowSystem().screenOf(window) : nullptr;
+}
 
 }  // namespace
 
@@ -95,13 +135,35 @@ EMSCRIPTEN_KEEPALIVE void kk_play_scenario() {
     int status = 0;
     {
         PageScriptBackend backend;
+        g_playing = &backend;
         script::ScriptRunner runner(out, backend);
         status = runner.run(in, err);
     }
+    g_playing = nullptr;
     const std::string printed = out.str();
     const std::string errors = err.str();
     kk_scenario_result(status, printed.data(), int(printed.size()), errors.data(),
                        int(errors.size()));
+}
+
+// What the page's elements hand in, by window, as in the page's own program.
+
+EMSCRIPTEN_KEEPALIVE void kk_menu(int window, int item) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_playing->pageWindowSystem().clock().menuChosen(*screen, item);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void kk_button(int window, int button) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_playing->pageWindowSystem().clock().buttonClicked(*screen, button);
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE void kk_close(int window) {
+    if (ui::Screen* screen = screenOf(window)) {
+        g_playing->pageWindowSystem().clock().closeRequested(*screen);
+    }
 }
 
 }  // extern "C"

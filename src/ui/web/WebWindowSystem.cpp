@@ -379,6 +379,13 @@ Screen* WebWindowSystem::screenOf(int window) const {
     return found == m_windows.end() ? nullptr : found->second;
 }
 
+int WebWindowSystem::windowOf(const Screen& screen) const {
+    const auto found =
+        std::find_if(m_windows.begin(), m_windows.end(),
+                     [&screen](const auto& entry) { return entry.second == &screen; });
+    return found == m_windows.end() ? 0 : found->first;
+}
+
 void WebWindowSystem::forget(int window) {
     std::erase_if(m_windows, [window](const auto& entry) { return entry.first == window; });
 }

@@ -45,6 +45,8 @@ class WebWindowSystem final : public WindowSystem {
     /// hands its input in by window number; a number whose screen was unloaded meanwhile (a key
     /// typed in the same instant) finds nothing.
     Screen* screenOf(int window) const;
+    /// The number of the page's window that shows `screen`, or 0 once it is gone.
+    int windowOf(const Screen& screen) const;
 
   private:
     class View;

@@ -6,6 +6,8 @@
 import { makeDesktop } from './desktop.js';
 import { fonts } from './fonts.js';
 import { answerBox } from './message-box.js';
+import { setProgram } from './program.js';
+import { windows } from './windows.js';
 import createScenarioGame from './kostkolam-scenario.js';
 
 const bytes = (base64) => Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
@@ -25,7 +27,19 @@ desktop.messageBox = (title, text) => {
   answerBox();
 };
 
+// A menu command, a click or a close box of a scenario: pressed on the window's own element,
+// whose handler hands it to the game.
+desktop.scenarioPress = (number, what, name) => {
+  const win = windows.get(number);
+  const selector = { menu: `[data-menu="${name}"]`, button: `.client [data-object="${name}"]`,
+                     close: '.title-bar .close' }[what];
+  const target = win?.element.querySelector(selector);
+  if (!target) throw new Error(`no ${what} ${name} in window ${number} (${win?.name})`);
+  target.click();
+};
+
 const [game] = await Promise.all([createScenarioGame({ desktop }), fonts.load().catch(() => {})]);
+setProgram(game);
 document.body.classList.remove('loading');
 document.body.dataset.scenarios = 'ready';
 

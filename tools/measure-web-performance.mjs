@@ -366,7 +366,7 @@ async function measurePagePlay(origin, level, run) {
     await ready(page, { timeout: 60000 });
     const screen = `frmLevel${level}`;
     if (level === 1) await page.keyboard.press('F2');
-    else await page.evaluate((n) => window.Module._kk_bench_level(n), level);
+    else await page.evaluate((n) => window.kostkolam.benchLevel(n), level);
     await waitForServe(page, screen, 15000);
     await page.evaluate(PLAYER, screen, select.object(screen, 'shpKulicka'), select.object(screen, 'lblZiv'));
     const c0 = await pageCounters(page);

@@ -40,3 +40,30 @@ foreach(file IN LISTS browser_tests)
         # One chromium at a time: two of them on two cores make each other's timers late.
         RESOURCE_LOCK chromium)
 endforeach()
+
+# Every scenario file through the page: scenario-page/NAME compares what the page printed for
+# NAME with NAME.expected, as the other backends' entries do (tests/RunScenario.cmake). The page
+# plays them all in one chromium first (the fixture browser/scenario-page), since a browser started
+# per file would cost more than the files themselves.
+set(scenario_results ${CMAKE_BINARY_DIR}/scenario-page-results)
+set(scenarios_dir ${PROJECT_SOURCE_DIR}/tests/scenarios)
+set(play_scenarios ${CMAKE_CURRENT_LIST_DIR}/tests/play-scenarios.mjs)
+add_test(NAME browser/scenario-page
+         COMMAND ${KOSTKOLAM_NODE} ${play_scenarios} play ${scenario_results} ${scenarios_dir})
+set_tests_properties(browser/scenario-page PROPERTIES
+    ENVIRONMENT "KOSTKOLAM_SITE=${CMAKE_BINARY_DIR}/site;KOSTKOLAM_SCENARIO_SITE=${CMAKE_BINARY_DIR}/scenario-site;KOSTKOLAM_NPM_DIR=${browser_npm_dir};KOSTKOLAM_CHROMIUM=${KOSTKOLAM_CHROMIUM}"
+    FIXTURES_SETUP scenario_page
+    LABELS browser
+    TIMEOUT 300
+    RESOURCE_LOCK chromium)
+file(GLOB_RECURSE page_scenarios CONFIGURE_DEPENDS ${scenarios_dir}/*.txt)
+foreach(scenario IN LISTS page_scenarios)
+    file(RELATIVE_PATH name ${scenarios_dir} ${scenario})
+    string(REGEX REPLACE "\\.txt$" "" name "${name}")
+    add_test(NAME scenario-page/${name}
+             COMMAND ${CMAKE_COMMAND}
+                     "-DRUNNER=${KOSTKOLAM_NODE}$<SEMICOLON>${play_scenarios}$<SEMICOLON>result$<SEMICOLON>${scenario_results}$<SEMICOLON>${name}"
+                     -DSCENARIO=${scenario} -P ${PROJECT_SOURCE_DIR}/tests/RunScenario.cmake)
+    set_tests_properties(scenario-page/${name} PROPERTIES
+        FIXTURES_REQUIRED scenario_page LABELS browser)
+endforeach()

@@ -13,8 +13,9 @@
 namespace kostkolam::ui {
 
 /// The frame of a window in a scenario, in twips: a fixed single border of 3 pixels a side. The
-/// headless backend's windows have it, and the real windows report it instead of their own when
-/// they play a scenario, so that a scenario prints the same outer widths everywhere.
+/// headless backend's windows have it, the page draws its windows with it, and the Qt windows
+/// report it instead of their own when they play a scenario, so that a scenario prints the same
+/// outer widths everywhere.
 inline constexpr int kScenarioFrameWidthTwips = 90;
 
 /// A backend's picture of one loaded screen. The model changes first, then the view is told.

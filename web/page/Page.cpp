@@ -1,6 +1,7 @@
 // Kostkolam in a web page: the game's rules and the browser's window system, started and fed by
-// the page's script (desktop.js) through the entry points below. The page starts a game, hands
-// in what the player does window by window, and may start a new game once one has ended.
+// the page's scripts (web/site/main.js and its desktop) through the entry points below. The page
+// starts a game, hands in what the player does window by window, and may start a new game once
+// one has ended.
 //
 // A page opened with ?record writes the game down as it is played, as `kostkolam --record` does
 // on the desktop: a scenario for kostkolam-script and what the game showed, both kept in memory

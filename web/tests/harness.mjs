@@ -8,6 +8,8 @@
 //   KOSTKOLAM_CHROMIUM  the browser (/usr/bin/chromium)
 //   KOSTKOLAM_SCRIPT    the node runner (build-web/kostkolam-script.js), for replaying recordings
 //   KOSTKOLAM_SCREENSHOTS  where screenshots go (build-web/screenshots)
+//   KOSTKOLAM_SCENARIO_SITE  the page's scenario program, served over the site for the scenario
+//                       files (build-web/scenario-site)
 // Run by hand from the top of the repository, the defaults point into build-web/ as well.
 
 import { spawn } from 'node:child_process';
@@ -28,6 +30,7 @@ export const paths = {
     chromium: process.env.KOSTKOLAM_CHROMIUM || '/usr/bin/chromium',
     script: process.env.KOSTKOLAM_SCRIPT || join(top, 'build-web', 'kostkolam-script.js'),
     screenshots: process.env.KOSTKOLAM_SCREENSHOTS || join(top, 'build-web', 'screenshots'),
+    scenarioSite: process.env.KOSTKOLAM_SCENARIO_SITE || join(top, 'build-web', 'scenario-site'),
 };
 
 // The flags chromium runs with, and nothing else: headless, no sandbox (the tests may run as root
@@ -66,11 +69,12 @@ export const mimeTypes = {
 };
 
 // Serves the files under `root` on 127.0.0.1 at a port the system picks, as any static web server
-// would: GET and HEAD only, index.html for a folder, nothing outside `root`. Nothing is cached,
-// unless `cacheSeconds` lets the browser keep each file that long (for warm start-ups). Resolves
-// to { url, port, close() }; `url` ends with a slash.
+// would: GET and HEAD only, index.html for a folder, nothing outside `root`. `root` may be a list
+// of folders laid over each other, the first that has a path giving it. Nothing is cached, unless
+// `cacheSeconds` lets the browser keep each file that long (for warm start-ups). Resolves to
+// { url, port, close() }; `url` ends with a slash.
 export async function serve(root = paths.site, { cacheSeconds = 0 } = {}) {
-    const base = resolve(root);
+    const bases = [root].flat().map((folder) => resolve(folder));
     const cache = cacheSeconds > 0 ? `max-age=${cacheSeconds}` : 'no-store';
     const server = createServer(async (request, response) => {
         const send = (status, headers, body) => {
@@ -89,22 +93,29 @@ export async function serve(root = paths.site, { cacheSeconds = 0 } = {}) {
             return;
         }
         // The URL parser removes dot segments already; a raw "..", or an encoded one, is refused.
-        let file = resolve(base, '.' + path);
-        if (path.includes('\0') || path.split('/').includes('..') ||
-            (file !== base && !file.startsWith(base + sep))) {
+        if (path.includes('\0') || path.split('/').includes('..')) {
             send(403, {}, 'forbidden\n');
             return;
         }
-        try {
-            if ((await stat(file)).isDirectory()) file = join(file, 'index.html');
-            const body = await readFile(file);
-            send(200, {
-                'Content-Type': mimeTypes[extname(file).toLowerCase()] || 'application/octet-stream',
-                'Content-Length': body.length,
-            }, body);
-        } catch {
-            send(404, {}, 'not found\n');
+        for (const base of bases) {
+            let file = resolve(base, '.' + path);
+            if (file !== base && !file.startsWith(base + sep)) {
+                send(403, {}, 'forbidden\n');
+                return;
+            }
+            try {
+                if ((await stat(file)).isDirectory()) file = join(file, 'index.html');
+                const body = await readFile(file);
+                send(200, {
+                    'Content-Type': mimeTypes[extname(file).toLowerCase()] || 'application/octet-stream',
+                    'Content-Length': body.length,
+                }, body);
+                return;
+            } catch {
+                // Not in this folder: the next one may have it.
+            }
         }
+        send(404, {}, 'not found\n');
     });
     await new Promise((done, fail) => {
         server.once('error', fail);

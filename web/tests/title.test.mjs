@@ -8,7 +8,7 @@ import {
   assertColour, devicePixel, layoutColour, now, openGame, pictureColours, startLevel1, waitInPage,
 } from './game-page.mjs';
 import {
-  hex, object, pixelAt, press, sameColour, screens, screenshot, startSession,
+  hex, object, pixelAt, press, runScript, sameColour, screens, screenshot, startSession,
 } from './harness.mjs';
 
 const TITLE = 'frmCihlolam';
@@ -73,6 +73,11 @@ describe('the title page', () => {
 
     const client = await clientArea(page, TITLE);
     assert.deepEqual([client.width, client.height], [327, 289]);
+    // The window is as wide, frame included, as the rules count it (15 twips a pixel), which is
+    // what the headless runner reports.
+    const outer = await page.$eval(window, (n) => n.offsetWidth);
+    const reported = await runScript(`get ${TITLE} ${TITLE} Width\n`);
+    assert.equal(reported.stdout, `${TITLE}.${TITLE}.Width=${outer * 15}\n`);
     const shown = await screenshot(page, 'title.png');
     const at = (x, y) => pixelAt(shown, client.x + x, client.y + y);
     const picture = await pictureColours(page, 'pictures/bg_title_rocket.jpg', ON_PICTURE);

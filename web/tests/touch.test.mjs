@@ -62,17 +62,17 @@ describe('on a phone', () => {
   });
 
   it('F2, F5 and F1 on the touch keys choose their commands; OK closes the box', async () => {
-    await tap(page, '[data-function="2"]');
+    await tap(page, '[data-key="F2"]');
     await waitInPage(page, (s) => window.kostkolam.screens()[s] === 'shown', { args: [LEVEL] });
     assert.equal((await screens(page)).frmCihlolam, 'unloaded');
     await waitForServe(page);
-    await tap(page, '[data-function="5"]');
+    await tap(page, '[data-key="F5"]');
     const paused = await object(page, LEVEL, 'shpKulicka');
     await sleep(150);
     const still = await object(page, LEVEL, 'shpKulicka');
     assert.deepEqual([still.left, still.top], [paused.left, paused.top]);
 
-    await tap(page, '[data-function="1"]');
+    await tap(page, '[data-key="F1"]');
     assert.equal(await page.$eval('dialog.message-box', (box) => box.open), true);
     const ok = await rectOf(page, 'dialog.message-box button.ok');
     await page.touchscreen.tap(ok.left + ok.width / 2, ok.top + ok.height / 2);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/DefaultFont.h"
 #include "ui/Pixels.h"
 #include "ui/Units.h"
 
@@ -13,10 +14,25 @@ namespace kostkolam::ui::qt {
 
 namespace {
 
-/// The smallest size worth trying when shrinking the window default font.
-constexpr int kSmallestFontPx = 6;
-/// Below this a status caption is hard to read; no smaller size is taken just to fit its width.
-constexpr int kSmallestReadableFontPx = 9;
+/// The desktop's font at the sizes and cuts the fitting asks about, measured by Qt.
+class QtFontMetrics final : public FontMetrics {
+  public:
+    explicit QtFontMetrics(const QFont& desktopFont) : m_desktopFont(desktopFont) {}
+
+    QFont font(UiFont chosen) const {
+        QFont font = m_desktopFont;
+        font.setPixelSize(chosen.pixelSize);
+        font.setStretch(chosen.semiCondensed ? QFont::SemiCondensed : QFont::Unstretched);
+        return font;
+    }
+    int lineHeightPx(UiFont chosen) const override { return QFontMetrics(font(chosen)).height(); }
+    double textWidthPx(UiFont chosen, std::string_view text) const override {
+        return QFontMetrics(font(chosen)).horizontalAdvance(toQString(text));
+    }
+
+  private:
+    QFont m_desktopFont;
+};
 
 }  // namespace
 
@@ -57,39 +73,9 @@ QFont storedFont(const FontSpec& stored) {
 }
 
 QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels) {
-    const std::optional<int> lineHeightPx = statusLineHeightPx(labels);
-    if (!lineHeightPx) {
-        return desktopFont;
-    }
-    const auto captionsFit = [&](const QFont& font) {
-        const QFontMetrics metrics(font);
-        return std::all_of(labels.begin(), labels.end(), [&](const LabelLayout& label) {
-            return label.font.has_value() || metrics.horizontalAdvance(toQString(label.caption)) <=
-                                                 label.rect.width / kTwipsPerPixel;
-        });
-    };
-    QFont font = desktopFont;
-    const int desktopPx = QFontInfo(desktopFont).pixelSize();
-    const int largestPx = std::min(desktopPx, *lineHeightPx);
-    for (int px = largestPx; px >= kSmallestReadableFontPx; --px) {
-        for (const int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed)}) {
-            font.setPixelSize(px);
-            font.setStretch(stretch);
-            if (QFontMetrics(font).height() <= *lineHeightPx && captionsFit(font)) {
-                return font;
-            }
-        }
-    }
-    // No readable size fits the widths too: keep to the height alone.
-    font.setStretch(QFont::Unstretched);
-    for (int px = largestPx; px > kSmallestFontPx; --px) {
-        font.setPixelSize(px);
-        if (QFontMetrics(font).height() <= *lineHeightPx) {
-            return font;
-        }
-    }
-    font.setPixelSize(kSmallestFontPx);
-    return font;
+    const QtFontMetrics metrics(desktopFont);
+    const auto fitted = fitDefaultFont(QFontInfo(desktopFont).pixelSize(), labels, metrics);
+    return fitted ? metrics.font(*fitted) : desktopFont;
 }
 
 }  // namespace kostkolam::ui::qt

@@ -34,6 +34,7 @@ QFont storedFont(const FontSpec& stored);
 /// a readable size, that the stored captions of the labels drawn in it ("Životů:", "Skóre:") fit
 /// their labels' widths; the semi-condensed cut of the face is taken before a smaller size.
 /// Without a label drawn in it, the desktop's font as it is.
+/// The choice is ui::fitDefaultFont's, measured in Qt's fonts.
 QFont windowDefaultFont(const QFont& desktopFont, std::span<const LabelLayout> labels);
 
 }  // namespace kostkolam::ui::qt

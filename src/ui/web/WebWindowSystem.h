@@ -1,7 +1,7 @@
 #pragma once
 
 // The game's window system in a web browser: each loaded screen is a window on the page's
-// desktop, drawn by the page's script (desktop.js) from what this side tells it. The game's
+// desktop, drawn by the page's scripts (web/site/*.js) from what this side tells it. The game's
 // virtual clock is let go in real time by one browser timer, as on the desktop; the player's
 // input comes back from the page through the exported entry points of the page's program.
 // While the page is hidden (another tab in front, the browser minimised, a phone's screen
@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/DefaultFont.h"
 #include "ui/RealTimeClock.h"
 #include "ui/WindowSystem.h"
 
@@ -21,7 +22,12 @@ namespace kostkolam::ui::web {
 
 class WebWindowSystem final : public WindowSystem {
   public:
+    /// Time is the page's own: performance.now() and a browser timer, standing still while the
+    /// page is hidden.
     WebWindowSystem();
+    /// Time comes from `time` instead (a scenario's virtual clock), whether the page is hidden or
+    /// not; it must outlive the system.
+    explicit WebWindowSystem(RealTimeSource& time);
     ~WebWindowSystem() override;
     WebWindowSystem(const WebWindowSystem&) = delete;
     WebWindowSystem& operator=(const WebWindowSystem&) = delete;
@@ -41,6 +47,8 @@ class WebWindowSystem final : public WindowSystem {
     /// hands its input in by window number; a number whose screen was unloaded meanwhile (a key
     /// typed in the same instant) finds nothing.
     Screen* screenOf(int window) const;
+    /// The number of the page's window that shows `screen`, or 0 once it is gone.
+    int windowOf(const Screen& screen) const;
 
     /// The page was hidden or shown: the game's clock stands still or goes on. Heard from the
     /// document's visibility changes; nothing moves once the game has ended.
@@ -70,12 +78,21 @@ class WebWindowSystem final : public WindowSystem {
     void forget(int window);
 
     Alarm m_alarm{*this};
-    RealTimeClock m_clock{m_alarm};
+    /// m_alarm, or the time handed in.
+    RealTimeSource& m_time;
+    RealTimeClock m_clock;
+    /// The font of every window's own text, fitted to the status line of the last screen that
+    /// has one; the desktop's font until then.
+    UiFont m_defaultFont;
+    /// The labels m_defaultFont was fitted to.
+    const LabelLayout* m_defaultFontLabels = nullptr;
     EventLog m_log;
     /// The live screen of each window number the page knows; an entry goes when its screen is
     /// unloaded. Numbers are never used twice on one page, across games too.
     std::vector<std::pair<int, Screen*>> m_windows;
     bool m_quitRequested = false;
+    /// Whether the document's visibility changes reach pageHidden (the page's own time only).
+    bool m_watchesVisibility = false;
 };
 
 }  // namespace kostkolam::ui::web

@@ -140,6 +140,11 @@ bool Game::isCurrent(const ScreenHandle& handle) const {
     return s.state != LoadState::Unloaded && s.generation == handle.generation;
 }
 
+void Game::deliverAsOne(const std::function<void()>& deliver) {
+    const Event event(*this);
+    deliver();
+}
+
 void Game::finishEvent() {
     // A game with no screen on the desktop would be an invisible process: end it.
     if (!m_ended && !activeScreen()) {

@@ -73,6 +73,7 @@ class Game final : public ui::EventSink, public ScreenFlow {
     void keyTyped(ui::Screen& screen, std::uint16_t code) override;
     void closeRequested(ui::Screen& screen) override;
     void timerTicked(ui::Timer& timer) override;
+    void deliverAsOne(const std::function<void()>& deliver) override;
 
   private:
     struct LoadedScreen {

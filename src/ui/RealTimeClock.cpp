@@ -154,11 +154,13 @@ void RealTimeClock::stop(Timer& timer) {
 
 template <typename Deliver>
 void RealTimeClock::input(Deliver deliver) {
-    catchUp();
-    {
+    // The overdue ticks and the input are one event to the game: a tick that unloads the screen
+    // the input was typed on leaves it parked, not freed, until the input has been refused.
+    m_sink->deliverAsOne([&] {
+        catchUp();
         const Depth depth(m_depth);
         deliver(*m_sink);
-    }
+    });
     rearm();
 }
 

@@ -61,6 +61,10 @@ class EventSink {
     virtual void keyTyped(Screen& screen, std::uint16_t code) = 0;
     virtual void closeRequested(Screen& screen) = 0;
     virtual void timerTicked(Timer& timer) = 0;
+    /// Delivers whatever `deliver` sends as one event: an input with the ticks it found overdue.
+    /// A screen that one of those ticks unloads stays in memory, dead, until all of it has been
+    /// delivered, so the input still finds the screen it was typed on and is refused there.
+    virtual void deliverAsOne(const std::function<void()>& deliver) { deliver(); }
 };
 
 enum class MessageIcon : std::uint8_t { Information };

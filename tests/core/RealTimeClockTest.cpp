@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -163,6 +164,33 @@ TEST_F(RealTimeClockTest, InputTakesEffectAtTheVirtualInstantItArrived) {
     pass(1);
     EXPECT_EQ(log.lines,
               (std::vector<std::string>{"50 tmrHra", "50 key 100", "99 key 97", "100 tmrHra"}));
+}
+
+// Regression: a key typed when an overdue tick was still to come was delivered after that tick
+// as an event of its own; the tick had unloaded the key's screen and its event had freed it, and
+// the key was handed the freed screen. The tick and the key now reach the game as one event.
+TEST_F(RealTimeClockTest, AnInputAndTheTicksItFindsOverdueAreOneEvent) {
+    struct Bracketing final : ui::EventSink {
+        std::vector<std::string> seen;
+        void menuChosen(ui::Screen&, int) override { seen.push_back("menu"); }
+        void buttonClicked(ui::Screen&, int) override { seen.push_back("click"); }
+        void keyTyped(ui::Screen&, std::uint16_t) override { seen.push_back("key"); }
+        void closeRequested(ui::Screen&) override { seen.push_back("close"); }
+        void timerTicked(ui::Timer& timer) override { seen.emplace_back(timer.layout().name); }
+        void deliverAsOne(const std::function<void()>& deliver) override {
+            seen.push_back("(");
+            deliver();
+            seen.push_back(")");
+        }
+    } sink;
+    clock.setSink(sink);
+    ui::Screen& level1 = screen(1);
+    level1.timer("tmrHra").start();  // due at 50, 100, ...
+    real.ns += 100 * kMs + kMs / 2;  // neither alarm heard
+    clock.keyTyped(level1, 'd');
+    clock.closeRequested(level1);
+    EXPECT_EQ(sink.seen,
+              (std::vector<std::string>{"(", "tmrHra", "tmrHra", "key", ")", "(", "close", ")"}));
 }
 
 TEST_F(RealTimeClockTest, DelaysUpToTheBoundAreCaughtUpTickByTick) {

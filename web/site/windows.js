@@ -129,8 +129,8 @@ export const windowMethods = {
     dragByTitleBar(win, titleBar);
   },
 
-  addMenuItem(number, item, spec) {
-    addMenuItem(windows.get(number), item, spec);
+  addMenuItem(number, item, menuItem) {
+    addMenuItem(windows.get(number), item, menuItem);
   },
 
   addLabel(number, object, { name, caption, background, colour, alignment, font }) {

@@ -5,26 +5,58 @@
 //
 // A page opened with ?record writes the game down as it is played, as `kostkolam --record` does
 // on the desktop: a scenario for kostkolam-script and what the game showed, both kept in memory
-// for the page to offer as files.
+// for the page to offer as files. A recording opened in the page (a file, or a link that holds
+// it) is played in the windows at real speed, as `kostkolam --replay` plays it.
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "flow/Game.h"
 #include "level/Autoplayer.h"
 #include "record/Recorder.h"
+#include "record/Replayer.h"
 #include "scenario/Formatter.h"
 #include "table/ScreenTable.h"
 #include "ui/Pixels.h"
 #include "ui/web/WebWindowSystem.h"
 
+// clang-format off
+/// Copies the recording the page is opening (desktop.openingRecording, a Uint8Array) to `into`.
+EM_JS(void, kk_copy_opening_recording, (char* into), {
+    HEAPU8.set(Module.desktop.openingRecording, into);
+});
+/// A replay stopped at a command that could not run: "line N: REASON".
+EM_JS(void, kk_replay_stopped, (const char* reason), {
+    Module.desktop.replayStopped(UTF8ToString(reason));
+});
+// clang-format on
+
 namespace {
 
 using namespace kostkolam;
+
+/// Bytes held in memory, read from the start (without a stream, whose locales the page's program
+/// would otherwise carry).
+class MemorySource final : public scenario::ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes) : m_rest(bytes) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, m_rest.size());
+        std::copy_n(m_rest.data(), count, buffer);
+        m_rest.remove_prefix(count);
+        return count;
+    }
+
+  private:
+    std::string_view m_rest;
+};
 
 /// A text written to memory through a C stream, readable while it is being written.
 class MemoryFile {
@@ -47,7 +79,7 @@ class MemoryFile {
 
 /// One game on the page, from its title screen until it has ended and the page lets it go.
 struct PageGame {
-    explicit PageGame(bool record) : game(windowSystem, table::screens()) {
+    explicit PageGame(bool record) : game(windowSystem, table::screens()), audience(game) {
         if (record && scenario.stream() && expected.stream()) {
             recorder = std::make_unique<record::Recorder>(game, windowSystem.clock().clock(),
                                                           scenario.stream(), expected.stream());
@@ -57,12 +89,26 @@ struct PageGame {
         }
     }
 
+    /// A game played by a recording: the player's input reaches only the close boxes and
+    /// "Konec", which end it.
+    explicit PageGame(std::vector<record::ScenarioStep> steps)
+        : game(windowSystem, table::screens()), audience(game) {
+        windowSystem.setEventSink(audience);
+        replayer = std::make_unique<record::Replayer>(game, windowSystem.clock(), std::move(steps));
+        replayer->onError = [this](const std::string& reason) {
+            kk_replay_stopped(reason.c_str());
+            game.endProgram();
+        };
+    }
+
     // The recording's memory outlives the recorder, which closes its streams.
     MemoryFile scenario;
     MemoryFile expected;
     ui::web::WebWindowSystem windowSystem;
     flow::Game game;
     std::unique_ptr<record::Recorder> recorder;
+    record::ReplayAudience audience;
+    std::unique_ptr<record::Replayer> replayer;
 };
 
 std::unique_ptr<PageGame> g_game;
@@ -87,6 +133,25 @@ EMSCRIPTEN_KEEPALIVE void kk_start(int record) {
     g_game.reset();
     g_game = std::make_unique<PageGame>(record != 0);
     g_game->game.start();
+}
+
+/// Plays the recording the page is opening, `size` bytes, read as the runner reads a scenario.
+/// Returns "" once its game has started in place of the game before it, or the runner's reason
+/// for refusing it, "line N: REASON", with nothing else done.
+EMSCRIPTEN_KEEPALIVE const char* kk_replay(int size) {
+    std::string bytes(std::size_t(std::max(size, 0)), '\0');
+    kk_copy_opening_recording(bytes.data());
+    MemorySource source(bytes);
+    std::string error;
+    auto steps = record::readScenario(source, error);
+    if (!steps) {
+        return answer(error);
+    }
+    g_game.reset();
+    g_game = std::make_unique<PageGame>(std::move(*steps));
+    g_game->game.start();
+    g_game->replayer->start();
+    return answer("");
 }
 
 /// Lets an ended game go, from outside any of its events. Its recording stays readable.

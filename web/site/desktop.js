@@ -10,12 +10,19 @@ import { dropBox, messageBox } from './message-box.js';
 import { windowMethods } from './windows.js';
 
 /** The desktop for one program; `gameEnded` runs when the game has ended, inside its last
- *  event. */
-export function makeDesktop({ gameEnded }) {
+ *  event. While `replaying()`, a recording plays the game: the help box it opens is answered
+ *  at once, as kostkolam-script answers it, and `replayStopped` hears why a recording stopped
+ *  before its end. */
+export function makeDesktop({ gameEnded, replaying = () => false, replayStopped = () => {} }) {
   return {
     ...windowMethods,
     fonts,
-    messageBox,
+    messageBox(title, text) {
+      if (!replaying()) messageBox(title, text);
+    },
+    replayStopped,
+    /** The bytes of the recording the game is opening, while it copies them. */
+    openingRecording: null,
     gameEnded() {
       closeMenu();
       dropBox();

@@ -7,7 +7,7 @@ set(service_worker_source ${CMAKE_CURRENT_SOURCE_DIR}/site/service-worker.js)
 set(service_worker_writer ${CMAKE_CURRENT_SOURCE_DIR}/make-service-worker.mjs)
 add_custom_command(OUTPUT ${site}/service-worker.js
     COMMAND ${KOSTKOLAM_NODE} ${service_worker_writer} ${site} ${service_worker_source}
-            ${site}/service-worker.js
+            ${site}/service-worker.js kostkolam-folder.js
     DEPENDS ${site_outputs} kostkolam-page ${service_worker_source} ${service_worker_writer}
     COMMENT "Writing the site's service worker with the list of the built files"
     VERBATIM)

@@ -3,9 +3,10 @@
 // and the build's version, made of that list. Run by the build once everything else is in the
 // folder, so the list is whatever the folder holds:
 //
-//   node web/make-service-worker.mjs SITE_DIR SOURCE OUTPUT
+//   node web/make-service-worker.mjs SITE_DIR SOURCE OUTPUT [LEFT_OUT...]
 //
-// OUTPUT lies in SITE_DIR and is not in its own list. It is written whole or not at all, so a
+// OUTPUT lies in SITE_DIR and is not in its own list, nor are the LEFT_OUT files (paths in
+// SITE_DIR): the page for a copy opened from a folder, which a served site never loads. It is written whole or not at all, so a
 // server never hands out half of it.
 
 import { createHash } from 'node:crypto';
@@ -25,12 +26,13 @@ async function filesUnder(folder) {
 
 const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
 
-async function main([site, source, output]) {
+async function main([site, source, output, ...leftOut]) {
   if (!output) throw new Error('usage: make-service-worker.mjs SITE_DIR SOURCE OUTPUT');
   const outputPath = resolve(output);
   const files = [];
+  const skipped = new Set([outputPath, ...leftOut.map((file) => resolve(site, file))]);
   for (const file of (await filesUnder(resolve(site))).sort()) {
-    if (file === outputPath) continue;
+    if (skipped.has(file)) continue;
     files.push({ path: relative(resolve(site), file).split(sep).join('/'),
                  sha256: sha256(await readFile(file)) });
   }

@@ -1,13 +1,15 @@
 // The site installed and kept offline, served from a folder of its own (/hry/kostkolam/): nothing
 // against installing it, and after one visit a level plays with the server gone. A new build is
 // taken whole at the next visit, not while the server has only part of it, and the old cache goes.
-// Where no service worker can run, the page plays all the same.
+// Where no service worker can run, a copy opened from its folder among them, the page plays all the
+// same.
 
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { cp, readdir, readFile, writeFile } from 'node:fs/promises';
 import { join, relative, sep } from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { promisify } from 'node:util';
 import { after, before, describe, it } from 'node:test';
 
@@ -40,8 +42,10 @@ async function session() {
   };
 }
 
+// Every file a served page may ask for: not the worker itself, nor the page for a copy opened from
+// a folder.
 const siteFiles = async (folder) => (await readdir(folder, { recursive: true, withFileTypes: true }))
-  .filter((entry) => entry.isFile() && entry.name !== WORKER)
+  .filter((entry) => entry.isFile() && entry.name !== WORKER && entry.name !== 'kostkolam-folder.js')
   .map((entry) => relative(folder, join(entry.parentPath ?? entry.path, entry.name)).split(sep).join('/'))
   .sort();
 
@@ -205,4 +209,16 @@ describe('where no service worker can run', () => {
       await page.close();
     });
   }
+
+  it('a copy opened from its folder plays too, in its own fonts', async () => {
+    const page = await openPage(site.browser, pathToFileURL(join(site.site, 'index.html')).href);
+    await ready(page);
+    await startLevel1(page);
+    await waitForServe(page);
+    assert.equal(await page.evaluate(() => document.fonts.check('700 12px "Kostkolam Sans"')), true);
+    // There the browser refuses whatever the page names by its address, and says so; nothing
+    // else goes wrong.
+    assert.deepEqual(page.kostkolamErrors.filter((e) => !/CORS policy|ERR_FAILED/.test(e)), []);
+    await page.close();
+  });
 });

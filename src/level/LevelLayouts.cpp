@@ -168,7 +168,9 @@ constexpr std::array<LabelLayout, 6> levelLabels(Rectangle banner, Rectangle dig
          .caption = "0",
          .rect = {480, 4140, 315, 195},
          .background = kLightOrange,
-         .alignment = Alignment::Centre},
+         .alignment = Alignment::Centre,
+         .announced = true,
+         .namedBy = "lblZivot"},
         {.name = "lblSkore",
          .caption = "Skóre:",
          .rect = {780, 4140, 495, 195},
@@ -178,7 +180,9 @@ constexpr std::array<LabelLayout, 6> levelLabels(Rectangle banner, Rectangle dig
          .caption = "0",
          .rect = {1260, 4140, 315, 195},
          .background = kLightRed,
-         .alignment = Alignment::Centre},
+         .alignment = Alignment::Centre,
+         .announced = true,
+         .namedBy = "lblSkore"},
         {.name = "lblHra",
          .caption = "Nová hra",
          .rect = banner,
@@ -194,7 +198,9 @@ constexpr std::array<LabelLayout, 6> levelLabels(Rectangle banner, Rectangle dig
          .textColour = kWhite,
          .alignment = Alignment::Centre,
          .font = kDigitFont,
-         .visible = false},
+         .visible = false,
+         .announced = true,
+         .namedBy = "lblHra"},
     }};
 }
 

@@ -122,6 +122,12 @@ struct LabelLayout {
     /// Absent: the window's default font.
     std::optional<FontSpec> font;
     bool visible = true;
+    /// A screen reader hears the label's text when its window opens and whenever the text changes
+    /// while its window is the active one: the lives, the score, the countdown, how a game ended.
+    bool announced = false;
+    /// The label beside it whose text says what this one shows ("Životů:" before the lives),
+    /// heard just before it; empty for none.
+    std::string_view namedBy;
 };
 
 enum class ShapeKind : std::uint8_t { Rectangle, Circle };

@@ -92,6 +92,33 @@ function objectOf(number, object) {
   return windows.get(number)?.objects[object];
 }
 
+// What a screen reader hears: the page's one polite live region says the announced labels of the
+// active window, each after the text of the label that names it on the screen, when the window
+// opens and when their texts change. All that one event of the game changed is said together once
+// the event has ended, and only what is still shown then; an event that changes nothing says
+// nothing.
+const announcer = document.getElementById('announcer');
+const toAnnounce = new Set();
+
+function announceLater(label) {
+  if (!toAnnounce.size) queueMicrotask(announce);
+  toAnnounce.add(label);
+}
+
+function announce() {
+  const win = activeWindow();
+  const said = (win?.announced ?? []).filter((label) =>
+    toAnnounce.has(label) && !label.element.hidden && label.element.textContent);
+  toAnnounce.clear();
+  if (!said.length) return;
+  announcer.replaceChildren(...said.map(({ element: node, namedBy }) => {
+    const line = element('p');
+    line.textContent = [win.objects[namedBy]?.element.textContent, node.textContent]
+      .filter(Boolean).join(' ');
+    return line;
+  }));
+}
+
 /** What the game calls to build and change its windows. */
 export const windowMethods = {
   createWindow(number, { name, caption, clientWidth, clientHeight, frameWidth, background,
@@ -120,7 +147,7 @@ export const windowMethods = {
     client.style.font = uiFont(font.px, font.semiCondensed);
     const win = {
       number, name, element: root, client, menuBar, keysFirst, outerWidth: clientWidth + frameWidth,
-      menus: [], items: [], objects: [], tabOrder: [], placed: false,
+      menus: [], items: [], objects: [], tabOrder: [], announced: [], placed: false,
     };
     windows.set(number, win);
     root.addEventListener('pointerdown', () => {
@@ -133,9 +160,11 @@ export const windowMethods = {
     addMenuItem(windows.get(number), item, menuItem);
   },
 
-  addLabel(number, object, { name, caption, background, colour, alignment, font }) {
+  addLabel(number, object, { name, caption, background, colour, alignment, font, announced,
+                             namedBy }) {
     const win = windows.get(number);
-    const node = element('div', 'label', win.client);
+    // Filled in before it joins the window: after that, only a change of its text touches it.
+    const node = element('div', 'label');
     node.dataset.object = name;
     node.textContent = caption;
     node.style.textAlign = alignment;
@@ -147,7 +176,9 @@ export const windowMethods = {
       const lines = [font.underline && 'underline', font.strikeout && 'line-through'].filter(Boolean);
       if (lines.length) node.style.textDecoration = lines.join(' ');
     }
-    win.objects[object] = { element: node, rect: [0, 0, 0, 0] };
+    win.client.appendChild(node);
+    win.objects[object] = { element: node, rect: [0, 0, 0, 0], announced, namedBy };
+    if (announced) win.announced.push(win.objects[object]);
   },
 
   addShape(number, object, { name, circle, border, fill }) {
@@ -221,7 +252,9 @@ export const windowMethods = {
 
   setCaption(number, object, caption) {
     const found = objectOf(number, object);
-    if (found && found.element.textContent !== caption) found.element.textContent = caption;
+    if (!found || found.element.textContent === caption) return;
+    found.element.textContent = caption;
+    if (found.announced) announceLater(found);
   },
 
   setWindowVisible(number, visible) {
@@ -242,6 +275,7 @@ export const windowMethods = {
       whenShownFirst(win);
     }
     activate(win);
+    for (const label of win.announced) announceLater(label);
   },
 
   removeWindow(number) {

@@ -14,7 +14,8 @@
 // starts the program. Every string crosses as UTF-8. The page is told everything it draws as it
 // is to be drawn: colours as CSS colours ("" for the window's or the desktop's own), sizes in
 // logical pixels, fonts chosen, and each shown object by its number in the window (bricks,
-// shapes, labels, buttons, in that order).
+// shapes, labels, buttons, in that order). Of a label the page also hears whether a screen reader
+// is to announce it, and which label names it on the screen.
 
 // clang-format off
 EM_JS(void, kk_window_create, (int window, const char* name, const char* caption, int clientWidth,
@@ -37,13 +38,14 @@ EM_JS(void, kk_menu_item, (int window, int item, const char* name, const char* c
 EM_JS(void, kk_label_create, (int window, int object, const char* name, const char* caption,
                               const char* background, const char* textColour,
                               const char* alignment, int fontPx, int weight, int italic,
-                              int underline, int strikeout), {
+                              int underline, int strikeout, int announced, int namedBy), {
     Module.desktop.addLabel(window, object, {
         name: UTF8ToString(name), caption: UTF8ToString(caption),
         background: UTF8ToString(background), colour: UTF8ToString(textColour),
         alignment: UTF8ToString(alignment),
         font: fontPx ? { px: fontPx, weight, italic: !!italic, underline: !!underline,
                          strikeout: !!strikeout } : null,
+        announced: !!announced, namedBy: namedBy >= 0 ? namedBy : null,
     });
 });
 EM_JS(void, kk_shape_create, (int window, int object, const char* name, int circle,
@@ -253,6 +255,16 @@ class WebWindowSystem::View final : public ScreenView {
         return ref.index;
     }
 
+    /// The number of the label called `name` in the window, or -1 for none.
+    int labelNumber(std::string_view name) const {
+        for (const Label& label : m_screen->labels()) {
+            if (!name.empty() && label.layout().name == name) {
+                return objectNumber(label.ref());
+            }
+        }
+        return -1;
+    }
+
     void place(const ShownObject& object) {
         const PixelRect rect = pixelRect(object.geometry(), *m_screen);
         kk_place(m_window, objectNumber(object.ref()), rect.left, rect.top, rect.width, rect.height,
@@ -279,7 +291,8 @@ class WebWindowSystem::View final : public ScreenView {
                             label.caption().c_str(), cssColour(stored.background).c_str(),
                             cssColour(stored.textColour).c_str(), cssAlignment(stored.alignment),
                             stored.font ? fontPixelSize(font) : 0, font.weight, font.italic,
-                            font.underline, font.strikeout);
+                            font.underline, font.strikeout, stored.announced,
+                            labelNumber(stored.namedBy));
             place(label);
         }
         for (const Shape& shape : screen.shapes()) {

@@ -61,6 +61,28 @@ describe('the title page', () => {
   before(async () => { session = await startSession(); });
   after(async () => { await session?.close(); });
 
+  it('shows the title photograph, while the program loads, exactly where the window shows it', async () => {
+    for (const [width, height] of [[800, 600], [1023, 767], [301, 250]]) {
+      const page = await openGame(session, { viewport: { width, height } });
+      const client = await clientArea(page, TITLE);
+      const standIn = () => page.$eval('#title-stand-in', (node) => {
+        const rect = node.getBoundingClientRect();
+        return { x: rect.left, y: rect.top, width: rect.width, height: rect.height,
+                 shown: node.checkVisibility(), picture: getComputedStyle(node).backgroundImage };
+      });
+      assert.equal((await standIn()).shown, false, `${width} x ${height}: gone once the title is shown`);
+      // The page as it loads: the stand-in is shown while the body is marked loading.
+      await page.evaluate(() => document.body.classList.add('loading'));
+      const loading = await standIn();
+      assert.deepEqual({ x: loading.x, y: loading.y, width: loading.width, height: loading.height },
+                       { x: client.x, y: client.y, width: client.width, height: client.height },
+                       `${width} x ${height}`);
+      assert.equal(loading.picture, await page.$eval(`.window[data-screen=${TITLE}] .client`,
+                                                     (node) => getComputedStyle(node).backgroundImage));
+      await page.close();
+    }
+  });
+
   it('shows its caption, its menu bar with the mnemonics underlined and its picture as laid out', async () => {
     const page = await openGame(session);
     assert.deepEqual(await screens(page), { ...ALL_UNLOADED, frmCihlolam: 'shown' });

@@ -26,6 +26,9 @@ const CACHE = CACHE_PREFIX + BUILD.version;
 const OLDER_PAGES = `kostkolam ${new URL(SCOPE).pathname} older pages`;
 const OLDER_PAGES_KEY = SCOPE + 'older-pages.json';
 let olderPages = null;
+// This build's cache, opened once for all the answers of this worker.
+let buildCache = null;
+const openBuildCache = () => (buildCache ??= caches.open(CACHE));
 
 const TAKING_OVER = `<!DOCTYPE html>
 <html lang="cs"><title>Kostkolam</title><link rel="icon" href="icon.png">
@@ -63,13 +66,16 @@ self.addEventListener('install', (event) => {
 
 async function readOlderPages() {
   if (!olderPages) {
-    const kept = await (await caches.open(OLDER_PAGES)).match(OLDER_PAGES_KEY);
+    // Looked up without opening the cache, which would make it.
+    const kept = await caches.match(OLDER_PAGES_KEY, { cacheName: OLDER_PAGES });
     olderPages = kept ? await kept.json() : {};
   }
   return olderPages;
 }
 
 async function writeOlderPages(pages) {
+  const known = await readOlderPages();
+  if (JSON.stringify(pages) === JSON.stringify(known)) return;  // nothing to write
   olderPages = pages;
   if (Object.keys(pages).length) {
     await (await caches.open(OLDER_PAGES)).put(OLDER_PAGES_KEY, Response.json(pages));
@@ -135,9 +141,9 @@ async function answer(event) {
     // The page is the same whatever its query (?record, ?touch).
     let url = request.url.split(/[?#]/)[0];
     if (url === SCOPE) url += 'index.html';
-    return (await (await caches.open(CACHE)).match(url)) || fetch(request);
+    return (await (await openBuildCache()).match(url)) || fetch(request);
   }
   const older = (await readOlderPages())[clientId];
-  const cache = await caches.open(older && (await caches.has(older)) ? older : CACHE);
+  const cache = older && (await caches.has(older)) ? await caches.open(older) : await openBuildCache();
   return (await cache.match(request.url)) || fetch(request);
 }

@@ -57,8 +57,22 @@ async function keepBuild() {
   }));
 }
 
+// What a page asks for while it starts (its modules, the program, the fonts, the icons) comes
+// straight from this build's cache, without the worker having to run: a page asks for these only
+// as it starts, before a newer build can take over. The pages themselves and the pictures, which
+// a page of an older build may still ask for (a level's), are the worker's to answer. Where the
+// browser has no such routes, the worker answers everything.
+const routes = () => [
+  { condition: { requestMode: 'navigate' }, source: 'fetch-event' },
+  { condition: { urlPattern: new URLPattern('pictures/*', SCOPE) }, source: 'fetch-event' },
+  { condition: { urlPattern: new URLPattern('*', SCOPE) }, source: { cacheName: CACHE } },
+];
+
 self.addEventListener('install', (event) => {
-  event.waitUntil(keepBuild().catch(async (error) => {
+  event.waitUntil((async () => {
+    await keepBuild();
+    if (event.addRoutes) await event.addRoutes(routes()).catch(() => { /* the worker answers */ });
+  })().catch(async (error) => {
     await caches.delete(CACHE);
     throw error;
   }));

@@ -57,14 +57,13 @@ async function keepBuild() {
   }));
 }
 
-// What a page asks for while it starts (its modules, the program, the fonts, the icons) comes
-// straight from this build's cache, without the worker having to run: a page asks for these only
-// as it starts, before a newer build can take over. The pages themselves and the pictures, which
-// a page of an older build may still ask for (a level's), are the worker's to answer. Where the
-// browser has no such routes, the worker answers everything.
+// Everything a page asks for (its modules, the program, the fonts, the pictures) comes straight
+// from the build's cache by the browser's own routes, without the worker having to run; a page of
+// an older build that is still open keeps its own build's routes. The pages themselves are the
+// worker's to answer: it chooses the build a visit gets. Where the browser has no such routes, the
+// worker answers everything.
 const routes = () => [
   { condition: { requestMode: 'navigate' }, source: 'fetch-event' },
-  { condition: { urlPattern: new URLPattern('pictures/*', SCOPE) }, source: 'fetch-event' },
   { condition: { urlPattern: new URLPattern('*', SCOPE) }, source: { cacheName: CACHE } },
 ];
 

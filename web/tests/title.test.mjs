@@ -1,14 +1,17 @@
-// The title page: how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the close
-// box ending the game, and the page's offer to play again.
+// The title page: its files fetched together and its photograph shown while the program loads,
+// how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the close box ending the
+// game, and the page's offer to play again.
 
 import assert from 'node:assert/strict';
+import { readFile } from 'node:fs/promises';
+import { join } from 'node:path';
 import { after, before, describe, it } from 'node:test';
 
 import {
   assertColour, devicePixel, layoutColour, now, openGame, pictureColours, startLevel1, waitInPage,
 } from './game-page.mjs';
 import {
-  hex, object, pixelAt, press, runScript, sameColour, screens, screenshot, startSession,
+  hex, object, paths, pixelAt, press, runScript, sameColour, screens, screenshot, startSession,
 } from './harness.mjs';
 
 const TITLE = 'frmCihlolam';
@@ -60,6 +63,21 @@ describe('the title page', () => {
   let session;
   before(async () => { session = await startSession(); });
   after(async () => { await session?.close(); });
+
+  it('preloads every module the page imports, so that none waits for the module importing it', async () => {
+    const page = await readFile(join(paths.site, 'index.html'), 'utf8');
+    const preloaded = new Set([...page.matchAll(/<link rel="modulepreload" href="([^"]+)">/g)].map((m) => m[1]));
+    const imported = new Set();
+    const follow = async (file) => {
+      if (imported.has(file)) return;
+      imported.add(file);
+      const source = await readFile(join(paths.site, file), 'utf8');
+      for (const [, name] of source.matchAll(/^import .* from '\.\/([^']+)';$/gm)) await follow(name);
+    };
+    await follow('main.js');
+    assert.ok(imported.has('kostkolam.js'));
+    assert.deepEqual([...imported].filter((file) => !preloaded.has(file)), []);
+  });
 
   it('shows the title photograph, while the program loads, exactly where the window shows it', async () => {
     for (const [width, height] of [[800, 600], [1023, 767], [301, 250]]) {

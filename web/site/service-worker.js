@@ -58,10 +58,10 @@ async function keepBuild() {
 }
 
 // Everything a page asks for (its modules, the program, the fonts, the pictures) comes straight
-// from the build's cache by the browser's own routes, without the worker having to run; a page of
-// an older build that is still open keeps its own build's routes. The pages themselves are the
-// worker's to answer: it chooses the build a visit gets. Where the browser has no such routes, the
-// worker answers everything.
+// from the build's cache by the browser's own routes, without the worker having to run (a page of
+// an older build that is still open goes on getting its own build's files all the same). The
+// pages themselves are the worker's to answer: it chooses the build a visit gets. Where the
+// browser has no such routes, the worker answers everything.
 const routes = () => [
   { condition: { requestMode: 'navigate' }, source: 'fetch-event' },
   { condition: { urlPattern: new URLPattern('*', SCOPE) }, source: { cacheName: CACHE } },

@@ -220,8 +220,9 @@ async function startServer() {
 }
 
 // Put into every page before its own scripts: counts the timer and animation-frame callbacks the
-// page runs, and notes the steps of its start-up: the program compiled, the fonts loaded, the title
-// window shown, and (Element Timing) its photograph painted.
+// page runs, and notes the steps of its start-up: the program's compiling begun and done, the fonts
+// loaded, the title window shown, and (Element Timing) the paint of the title's photograph, both
+// of the real window's client area and of the stand-in the page shows at its place while loading.
 const INSTRUMENT = (titleWindow, titleClient) => {
   const counts = { timeout: 0, animationFrame: 0 };
   const marks = {};
@@ -236,26 +237,35 @@ const INSTRUMENT = (titleWindow, titleClient) => {
   }
   for (const name of ['instantiate', 'instantiateStreaming']) {
     const real = WebAssembly[name];
-    WebAssembly[name] = (...args) => real.apply(WebAssembly, args).then((result) => {
-      marks.compiled = performance.now();
-      return result;
-    });
+    WebAssembly[name] = (...args) => {
+      marks.compiling ??= performance.now();
+      return real.apply(WebAssembly, args).then((result) => {
+        marks.compiled = performance.now();
+        return result;
+      });
+    };
   }
+  // The page's scripts ask for the fonts as they start.
+  const loadFonts = document.fonts.load;
+  document.fonts.load = function (...args) {
+    marks.scriptsRun ??= performance.now();
+    return loadFonts.apply(this, args);
+  };
   document.fonts.addEventListener('loadingdone', () => {
     if (!marks.titleShown) marks.fontsLoaded = performance.now();
   });
   new PerformanceObserver((list) => {
     for (const e of list.getEntries()) painted[e.identifier] = e.renderTime || e.loadTime;
   }).observe({ type: 'element', buffered: true });
-  const watch = () => new MutationObserver(() => {
+  // The document itself, which is there before any of its elements: the stand-in is tagged as the
+  // parser inserts it, before its first paint.
+  new MutationObserver(() => {
+    document.getElementById('title-stand-in')?.setAttribute('elementtiming', 'standIn');
     const title = document.querySelector(titleWindow);
     if (marks.titleShown || !title) return;
     title.querySelector(titleClient)?.setAttribute('elementtiming', 'photo');
     if (!title.hidden) marks.titleShown = performance.now();
-  }).observe(document.documentElement, { subtree: true, childList: true, attributes: true,
-                                         attributeFilter: ['hidden'] });
-  if (document.documentElement) watch();
-  else document.addEventListener('readystatechange', watch, { once: true });
+  }).observe(document, { subtree: true, childList: true, attributes: true, attributeFilter: ['hidden'] });
   window.__kkPerf = { counts, marks, painted };
 };
 
@@ -298,6 +308,10 @@ function sizes() {
 // ---------------------------------------------------------------------------------------------
 // Start-up, cold and warm: from navigation start to the title's photograph painted
 
+/// One load's steps in ms from navigation start: the files' arrival (resource timing; the last of
+/// each kind), the marks above, and `photo`, the first paint of the title's photograph at its
+/// place, by the stand-in or the window (`window`). `worker`: the page came from the service
+/// worker.
 async function loadTimes(browser, url, isGame) {
   const page = await open(browser, url);
   if (isGame) await ready(page, { timeout: 60000 });
@@ -305,8 +319,18 @@ async function loadTimes(browser, url, isGame) {
   await noteRequests(page);
   const times = await page.evaluate(() => {
     const { marks, painted } = window.__kkPerf;
-    const wasm = performance.getEntriesByType('resource').find((e) => e.name.endsWith('/kostkolam.wasm'));
-    return { fetched: wasm?.responseEnd, ...marks, photo: painted.photo };
+    const resources = performance.getEntriesByType('resource');
+    const arrived = (pattern) => {
+      const ends = resources.filter((e) => pattern.test(e.name)).map((e) => e.responseEnd);
+      return ends.length ? Math.max(...ends) : undefined;
+    };
+    const [navigation] = performance.getEntriesByType('navigation');
+    return {
+      html: navigation.responseEnd, worker: Boolean(navigator.serviceWorker?.controller),
+      scripts: arrived(/\.js$/), fonts: arrived(/\.woff2$/), photoFetched: arrived(/bg_title_rocket\.jpg$/),
+      fetched: arrived(/\/kostkolam\.wasm$/), ...marks, window: painted.photo,
+      photo: Math.min(painted.photo ?? Infinity, painted.standIn ?? Infinity),
+    };
   });
   await page.close();
   return times;
@@ -475,13 +499,21 @@ function report({ started, chromium, startup, idle, play, files }) {
 
   out(`## Start-up, ms from navigation start (median of ${RUNS} loads each)`);
   out();
-  out('| Page | cache | program fetched | compiled | fonts loaded | title shown | photograph painted | x bare |');
-  out('| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: |');
+  const steps = [['html', 'page fetched'], ['scripts', 'scripts fetched'], ['fetched', 'program fetched'],
+                 ['scriptsRun', 'scripts run'], ['compiling', 'compiling'], ['compiled', 'compiled'], ['fonts', 'fonts fetched'],
+                 ['fontsLoaded', 'fonts loaded'], ['photoFetched', 'photograph fetched'],
+                 ['titleShown', 'title shown']];
+  out(`| Page | cache | ${steps.map(([, name]) => name).join(' | ')} | window painted | x bare | photograph painted | x bare | from the worker |`);
+  out(`| --- | --- | ${steps.map(() => '---:').join(' | ')} | ---: | ---: | ---: | ---: | ---: |`);
   for (const cache of startup.length ? ['cold', 'warm'] : []) {
-    const pick = (kind, key) => median(startup.filter((s) => s.startup === kind && s.cache === cache).map((s) => s[key]));
-    out(`| bare photograph | ${cache} | | | | | ${fixed(pick('bare', 'photo'), 1)} | |`);
-    out(`| Kostkolam | ${cache} | ${['fetched', 'compiled', 'fontsLoaded', 'titleShown'].map((k) => fixed(pick('page', k), 1)).join(' | ')} | ` +
-        `**${fixed(pick('page', 'photo'), 1)}** | ${fixed(pick('page', 'photo') / pick('bare', 'photo'))} |`);
+    const of = (kind) => startup.filter((s) => s.startup === kind && s.cache === cache);
+    const pick = (kind, key) => median(of(kind).map((s) => s[key]));
+    const row = (kind, name) => out(`| ${name} | ${cache} | ${steps.map(([k]) => fixed(pick(kind, k), 1)).join(' | ')} | ` +
+        `${fixed(pick(kind, 'window'), 1)} | ${fixed(pick(kind, 'window') / pick('bare', 'photo'))} | ` +
+        `**${fixed(pick(kind, 'photo'), 1)}** | ${fixed(pick(kind, 'photo') / pick('bare', 'photo'))} | ` +
+        `${of(kind).filter((s) => s.worker).length} of ${of(kind).length} |`);
+    row('bare', 'bare photograph');
+    row('page', 'Kostkolam');
   }
   out();
 

@@ -2,8 +2,9 @@
 // browser fetches no module script, no WebAssembly and no font by its address: one classic script
 // holding the page's modules, the game's program with its WebAssembly inside, and the fonts. The
 // modules are taken from the built site as they are, each run in a function of its own in the
-// order of their imports; the fonts' @font-face rules are those of style.css with the files'
-// contents in place of their addresses, added after it so that they win.
+// order of their imports; the fonts' @font-face rules are those of the page's style (written into
+// index.html) with the files' contents in place of their addresses, added after it so that they
+// win.
 //
 //   node web/make-folder-edition.mjs SITE_DIR PROGRAM OUTPUT
 //
@@ -58,9 +59,9 @@ async function main([site, program, output]) {
   };
   await visit(ENTRY);
 
-  const css = await readFile(join(site, 'style.css'), 'utf8');
+  const page = await readFile(join(site, 'index.html'), 'utf8');
   const faces = [];
-  for (const rule of css.match(/@font-face\s*\{[^}]*\}/g) ?? []) {
+  for (const rule of page.match(/@font-face\s*\{[^}]*\}/g) ?? []) {
     let face = rule;
     for (const [address, file] of rule.matchAll(/url\("(fonts\/[\w.-]+\.woff2)"\)/g)) {
       const data = (await readFile(join(site, file))).toString('base64');
@@ -69,6 +70,7 @@ async function main([site, program, output]) {
     faces.push(face.replace(/\s+/g, ' '));
   }
 
+  if (!faces.length) throw new Error('index.html has no @font-face rule');
   const parts = [
     `// Written by the build (${basename(process.argv[1])}): the page for a copy of the site`,
     '// opened from a folder, its modules, program and fonts in one classic script.',

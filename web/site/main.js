@@ -18,6 +18,9 @@ const recording = params.has('record');
 const touchScreen = matchMedia('(pointer: coarse)').matches || params.has('touch');
 
 const desktopElement = document.getElementById('desktop');
+// The title's photograph shown while the program loads lies where an unzoomed desktop has the
+// title window; a touch screen's desktop is zoomed.
+if (touchScreen) document.getElementById('title-stand-in').remove();
 const endedElement = document.getElementById('ended');
 const messageElement = document.getElementById('page-message');
 /** Whether the game on the page is played by a recording rather than by the player. */

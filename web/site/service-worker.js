@@ -26,6 +26,9 @@ const CACHE = CACHE_PREFIX + BUILD.version;
 const OLDER_PAGES = `kostkolam ${new URL(SCOPE).pathname} older pages`;
 const OLDER_PAGES_KEY = SCOPE + 'older-pages.json';
 let olderPages = null;
+// This build's cache, opened once for all the answers of this worker.
+let buildCache = null;
+const openBuildCache = () => (buildCache ??= caches.open(CACHE));
 
 const TAKING_OVER = `<!DOCTYPE html>
 <html lang="cs"><title>Kostkolam</title><link rel="icon" href="icon.png">
@@ -54,8 +57,21 @@ async function keepBuild() {
   }));
 }
 
+// Everything a page asks for (its modules, the program, the fonts, the pictures) comes straight
+// from the build's cache by the browser's own routes, without the worker having to run (a page of
+// an older build that is still open goes on getting its own build's files all the same). The
+// pages themselves are the worker's to answer: it chooses the build a visit gets. Where the
+// browser has no such routes, the worker answers everything.
+const routes = () => [
+  { condition: { requestMode: 'navigate' }, source: 'fetch-event' },
+  { condition: { urlPattern: new URLPattern('*', SCOPE) }, source: { cacheName: CACHE } },
+];
+
 self.addEventListener('install', (event) => {
-  event.waitUntil(keepBuild().catch(async (error) => {
+  event.waitUntil((async () => {
+    await keepBuild();
+    if (event.addRoutes) await event.addRoutes(routes()).catch(() => { /* the worker answers */ });
+  })().catch(async (error) => {
     await caches.delete(CACHE);
     throw error;
   }));
@@ -63,13 +79,16 @@ self.addEventListener('install', (event) => {
 
 async function readOlderPages() {
   if (!olderPages) {
-    const kept = await (await caches.open(OLDER_PAGES)).match(OLDER_PAGES_KEY);
+    // Looked up without opening the cache, which would make it.
+    const kept = await caches.match(OLDER_PAGES_KEY, { cacheName: OLDER_PAGES });
     olderPages = kept ? await kept.json() : {};
   }
   return olderPages;
 }
 
 async function writeOlderPages(pages) {
+  const known = await readOlderPages();
+  if (JSON.stringify(pages) === JSON.stringify(known)) return;  // nothing to write
   olderPages = pages;
   if (Object.keys(pages).length) {
     await (await caches.open(OLDER_PAGES)).put(OLDER_PAGES_KEY, Response.json(pages));
@@ -135,9 +154,9 @@ async function answer(event) {
     // The page is the same whatever its query (?record, ?touch).
     let url = request.url.split(/[?#]/)[0];
     if (url === SCOPE) url += 'index.html';
-    return (await (await caches.open(CACHE)).match(url)) || fetch(request);
+    return (await (await openBuildCache()).match(url)) || fetch(request);
   }
   const older = (await readOlderPages())[clientId];
-  const cache = await caches.open(older && (await caches.has(older)) ? older : CACHE);
+  const cache = older && (await caches.has(older)) ? await caches.open(older) : await openBuildCache();
   return (await cache.match(request.url)) || fetch(request);
 }

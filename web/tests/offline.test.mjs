@@ -20,6 +20,8 @@ import {
 
 const FOLDER = 'hry/kostkolam/';
 const WORKER = 'service-worker.js';
+// The file a new build changes.
+const CHANGED = 'main.js';
 
 /// A copy of the built site in FOLDER of a new root, served, and a browser; `open` loads the page.
 async function session() {
@@ -137,11 +139,11 @@ describe('a new build on the server', () => {
     site = await session();
     page = await site.open();
     await keptAt(page);
-    // The next build beside it: a changed style sheet, and its worker.
+    // The next build beside it: a changed module, and its worker.
     next = await temporaryFolder();
     await cp(site.site, next.folder, { recursive: true });
-    await writeFile(join(next.folder, 'style.css'),
-                    `${await readFile(join(next.folder, 'style.css'), 'utf8')}/* the next build */\n`);
+    await writeFile(join(next.folder, CHANGED),
+                    `${await readFile(join(next.folder, CHANGED), 'utf8')}/* the next build */\n`);
     await promisify(execFile)(process.execPath, [join(paths.top, 'web', 'make-service-worker.mjs'),
       next.folder, join(paths.top, 'web', 'site', WORKER), join(next.folder, WORKER)]);
   });
@@ -156,23 +158,23 @@ describe('a new build on the server', () => {
     assert.equal(await checkForNewBuild(page), 'redundant');
     assert.deepEqual(await cachesOf(page), before);
     await reload(page);
-    assert.doesNotMatch(await served(page, 'style.css'), /the next build/);
+    assert.doesNotMatch(await served(page, CHANGED), /the next build/);
   });
 
   it('is taken whole at the next visit; a page open from before keeps its own', async () => {
     const [old] = Object.keys(await cachesOf(page));
-    await cp(join(next.folder, 'style.css'), join(site.site, 'style.css'));
+    await cp(join(next.folder, CHANGED), join(site.site, CHANGED));
     await reload(page);
     // The visit that finds it plays the build it has while the new one is kept.
     assert.equal(await checkForNewBuild(page), 'installed');
-    assert.doesNotMatch(await served(page, 'style.css'), /the next build/);
+    assert.doesNotMatch(await served(page, CHANGED), /the next build/);
     assert.equal(Object.keys(await cachesOf(page)).length, 2);
 
     // The next visit, in a window beside the page of the old build.
     const visit = await site.open();
-    assert.match(await served(visit, 'style.css'), /the next build/);
+    assert.match(await served(visit, CHANGED), /the next build/);
     assert.equal(await served(visit, WORKER), await readFile(join(next.folder, WORKER), 'utf8'));
-    assert.doesNotMatch(await served(page, 'style.css'), /the next build/);
+    assert.doesNotMatch(await served(page, CHANGED), /the next build/);
     assert.ok(old in await cachesOf(visit));
     // Once that page is gone, so is the old build's cache, from the next visit on.
     await page.close();

@@ -1,14 +1,17 @@
-// The title page: how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the close
-// box ending the game, and the page's offer to play again.
+// The title page: its files fetched together and its photograph shown while the program loads,
+// how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the close box ending the
+// game, and the page's offer to play again.
 
 import assert from 'node:assert/strict';
+import { readFile } from 'node:fs/promises';
+import { join } from 'node:path';
 import { after, before, describe, it } from 'node:test';
 
 import {
   assertColour, devicePixel, layoutColour, now, openGame, pictureColours, startLevel1, waitInPage,
 } from './game-page.mjs';
 import {
-  hex, object, pixelAt, press, runScript, sameColour, screens, screenshot, startSession,
+  hex, object, paths, pixelAt, press, runScript, sameColour, screens, screenshot, startSession,
 } from './harness.mjs';
 
 const TITLE = 'frmCihlolam';
@@ -60,6 +63,43 @@ describe('the title page', () => {
   let session;
   before(async () => { session = await startSession(); });
   after(async () => { await session?.close(); });
+
+  it('preloads every module the page imports, so that none waits for the module importing it', async () => {
+    const page = await readFile(join(paths.site, 'index.html'), 'utf8');
+    const preloaded = new Set([...page.matchAll(/<link rel="modulepreload" href="([^"]+)">/g)].map((m) => m[1]));
+    const imported = new Set();
+    const follow = async (file) => {
+      if (imported.has(file)) return;
+      imported.add(file);
+      const source = await readFile(join(paths.site, file), 'utf8');
+      for (const [, name] of source.matchAll(/^import .* from '\.\/([^']+)';$/gm)) await follow(name);
+    };
+    await follow('main.js');
+    assert.ok(imported.has('kostkolam.js'));
+    assert.deepEqual([...imported].filter((file) => !preloaded.has(file)), []);
+  });
+
+  it('shows the title photograph, while the program loads, exactly where the window shows it', async () => {
+    for (const [width, height] of [[800, 600], [1023, 767], [301, 250]]) {
+      const page = await openGame(session, { viewport: { width, height } });
+      const client = await clientArea(page, TITLE);
+      const standIn = () => page.$eval('#title-stand-in', (node) => {
+        const rect = node.getBoundingClientRect();
+        return { x: rect.left, y: rect.top, width: rect.width, height: rect.height,
+                 shown: node.checkVisibility(), picture: getComputedStyle(node).backgroundImage };
+      });
+      assert.equal((await standIn()).shown, false, `${width} x ${height}: gone once the title is shown`);
+      // The page as it loads: the stand-in is shown while the body is marked loading.
+      await page.evaluate(() => document.body.classList.add('loading'));
+      const loading = await standIn();
+      assert.deepEqual({ x: loading.x, y: loading.y, width: loading.width, height: loading.height },
+                       { x: client.x, y: client.y, width: client.width, height: client.height },
+                       `${width} x ${height}`);
+      assert.equal(loading.picture, await page.$eval(`.window[data-screen=${TITLE}] .client`,
+                                                     (node) => getComputedStyle(node).backgroundImage));
+      await page.close();
+    }
+  });
 
   it('shows its caption, its menu bar with the mnemonics underlined and its picture as laid out', async () => {
     const page = await openGame(session);

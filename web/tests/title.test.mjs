@@ -95,8 +95,13 @@ describe('the title page', () => {
       assert.deepEqual({ x: loading.x, y: loading.y, width: loading.width, height: loading.height },
                        { x: client.x, y: client.y, width: client.width, height: client.height },
                        `${width} x ${height}`);
-      assert.equal(loading.picture, await page.$eval(`.window[data-screen=${TITLE}] .client`,
-                                                     (node) => getComputedStyle(node).backgroundImage));
+      // The same photograph as the window's, byte for byte, though written into the page.
+      const windowPicture = await page.$eval(`.window[data-screen=${TITLE}] .client`, async (node) => {
+        const address = getComputedStyle(node).backgroundImage.match(/^url\("(.*)"\)$/)[1];
+        const bytes = new Uint8Array(await (await fetch(address)).arrayBuffer());
+        return btoa(Array.from(bytes, (byte) => String.fromCharCode(byte)).join(''));
+      });
+      assert.equal(loading.picture, `url("data:image/jpeg;base64,${windowPicture}")`, `${width} x ${height}`);
       await page.close();
     }
   });

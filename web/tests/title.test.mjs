@@ -106,6 +106,13 @@ describe('the title page', () => {
     }
   });
 
+  it('shows the words of the page, left out of its first frame, once it has drawn', async () => {
+    const page = await openGame(session);
+    assert.equal(await page.$eval('body', (node) => node.classList.contains('first-frame')), false);
+    assert.equal(await page.$eval('#open-recording', (node) => node.checkVisibility()), true);
+    await page.close();
+  });
+
   it('shows its caption, its menu bar with the mnemonics underlined and its picture as laid out', async () => {
     const page = await openGame(session);
     assert.deepEqual(await screens(page), { ...ALL_UNLOADED, frmCihlolam: 'shown' });

@@ -95,10 +95,22 @@ describe('the title page', () => {
       assert.deepEqual({ x: loading.x, y: loading.y, width: loading.width, height: loading.height },
                        { x: client.x, y: client.y, width: client.width, height: client.height },
                        `${width} x ${height}`);
-      assert.equal(loading.picture, await page.$eval(`.window[data-screen=${TITLE}] .client`,
-                                                     (node) => getComputedStyle(node).backgroundImage));
+      // The same photograph as the window's, byte for byte, though written into the page.
+      const windowPicture = await page.$eval(`.window[data-screen=${TITLE}] .client`, async (node) => {
+        const address = getComputedStyle(node).backgroundImage.match(/^url\("(.*)"\)$/)[1];
+        const bytes = new Uint8Array(await (await fetch(address)).arrayBuffer());
+        return btoa(Array.from(bytes, (byte) => String.fromCharCode(byte)).join(''));
+      });
+      assert.equal(loading.picture, `url("data:image/jpeg;base64,${windowPicture}")`, `${width} x ${height}`);
       await page.close();
     }
+  });
+
+  it('shows the words of the page, left out of its first frame, once it has drawn', async () => {
+    const page = await openGame(session);
+    assert.equal(await page.$eval('body', (node) => node.classList.contains('first-frame')), false);
+    assert.equal(await page.$eval('#open-recording', (node) => node.checkVisibility()), true);
+    await page.close();
   });
 
   it('shows its caption, its menu bar with the mnemonics underlined and its picture as laid out', async () => {

@@ -47,6 +47,7 @@ async function offerRecording() {
   offer('recording-scenario', scenario);
   offer('recording-expected', expected);
   const link = await linkToRecording(scenario);
+  copyLink.textContent = 'Zkopírovat odkaz';
   document.getElementById('recording-shared').hidden = !link;
   if (link) document.getElementById('recording-link').href = link;
   const refused = document.getElementById('recording-link-refused');
@@ -74,7 +75,6 @@ function gameEnded() {
 }
 
 function start() {
-  copyLink.textContent = 'Zkopírovat odkaz';
   endedElement.hidden = true;
   desktopElement.hidden = false;
   replaying = false;

@@ -1,12 +1,14 @@
-// The page's program: loads the game, starts it at its title once the fonts are there, offers a
-// new game when one has ended, and the recording of a game played with ?record, as files and as
-// a link. A recording opened from a file (the picker, or dropped on the page) or from such a link
-// is played instead of a game. Opened with ?scenario, the page plays the browser tests' scenario
-// files instead (scenario-page.js, which only the tests serve).
+// The page's program: loads the game, starts it at its title once the fonts are there, keeps the
+// site offline once the title is drawn, offers a new game when one has ended, and the recording of
+// a game played with ?record, as files and as a link. A recording opened from a file (the picker,
+// or dropped on the page) or from such a link is played instead of a game. Opened with ?scenario,
+// the page plays the browser tests' scenario files instead (scenario-page.js, which only the tests
+// serve).
 
 import { makeDesktop } from './desktop.js';
 import { fonts } from './fonts.js';
 import { setUpTouchKeys } from './keys.js';
+import { keepOffline } from './offline.js';
 import { setProgram, program } from './program.js';
 import { holdsRecording, linkToRecording, LARGEST_LINK_CHARS, readRecordingFile, recordingOfLink,
          RefusedRecording } from './replay.js';
@@ -159,6 +161,7 @@ async function play() {
   // A link to a recording plays it in place of the first game.
   if (!holdsRecording(location.hash) || !(await openLink())) start();
   pageReady();
+  keepOffline(testInterface.ready);
 }
 
 if (params.has('scenario')) {

@@ -1,6 +1,6 @@
-// The title page: its files fetched together and its photograph shown while the program loads,
-// how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the close box ending the
-// game, and the page's offer to play again.
+// The title page: its files fetched together after its first frame and its photograph shown
+// while the program loads, how it is drawn at device pixel ratios 1 and 2, its menus, F4 and the
+// close box ending the game, and the page's offer to play again.
 
 import assert from 'node:assert/strict';
 import { readFile } from 'node:fs/promises';
@@ -11,7 +11,8 @@ import {
   assertColour, devicePixel, layoutColour, now, openGame, pictureColours, startLevel1, waitInPage,
 } from './game-page.mjs';
 import {
-  hex, object, paths, pixelAt, press, runScript, sameColour, screens, screenshot, startSession,
+  hex, object, openPage, paths, pixelAt, press, ready, runScript, sameColour, screens, screenshot,
+  startSession,
 } from './harness.mjs';
 
 const TITLE = 'frmCihlolam';
@@ -78,6 +79,18 @@ describe('the title page', () => {
     await follow('main.js');
     assert.ok(imported.has('kostkolam.js'));
     assert.deepEqual([...imported].filter((file) => !preloaded.has(file)), []);
+  });
+
+  it('fetches none of its scripts and not the program before its first frame', async () => {
+    const page = await openPage(session.browser, session.url(''), {
+      init: () => requestAnimationFrame(() => { window.firstFrame = performance.now(); }),
+    });
+    await ready(page);
+    const early = await page.evaluate(() => performance.getEntriesByType('resource')
+      .filter((entry) => /\.(js|wasm)$/.test(entry.name) && entry.startTime < window.firstFrame)
+      .map((entry) => new URL(entry.name).pathname));
+    assert.deepEqual(early, []);
+    await page.close();
   });
 
   it('shows the title photograph, while the program loads, exactly where the window shows it', async () => {

@@ -7,6 +7,7 @@
 export function keepOffline(drawn) {
   if (!('serviceWorker' in navigator)) return;
   // Keeping the site fetches all of it again: not before the title screen is drawn.
-  drawn.then(() => navigator.serviceWorker.register('service-worker.js', { updateViaCache: 'none' }))
+  drawn
+    .then(() => navigator.serviceWorker.register('service-worker.js', { updateViaCache: 'none' }))
     .catch(() => { /* not kept offline here */ });
 }
